@@ -1,0 +1,27 @@
+#include "engine/simulator.h"
+
+namespace korvanta {
+
+Simulator::Simulator(Host& host)
+    : machine(host),
+      source(machine),
+      isa(machine),
+      assembler(machine, source, isa),
+      executor(machine, isa),
+      runControl(machine, source, assembler, executor),
+      documents(machine, source)
+{
+}
+
+void Simulator::Form_Load()
+{
+    machine.document.StartDirectory = machine.host.currentDirectory();
+    machine.document.ProjectNamed = kFalse;
+    machine.host.yield();
+    machine.cpu.UpdateFlagValue();
+    machine.SuppressRangeClick = 1;
+    machine.memoryCommands.Combo1_Click("0");
+    machine.memory.SetupTheMemoryWindow("0");
+}
+
+}  // namespace korvanta

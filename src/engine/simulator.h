@@ -1,0 +1,36 @@
+#pragma once
+
+// Everything the main window owned, wired together: the machine state, the
+// program source, the instruction set, the assembler, the executor, run
+// control and documents. The Qt window and the command-line tool each hold one.
+
+#include "assembler/assembler.h"
+#include "assembler/program_source.h"
+#include "documents/documents.h"
+#include "engine/executor.h"
+#include "engine/run_control.h"
+#include "isa/instruction_set.h"
+#include "machine/machine.h"
+
+namespace korvanta {
+
+class Simulator {
+public:
+    explicit Simulator(Host& host);
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // The core's part of loading the main window: the start directory, the
+    // flag value, the range selector at "0" and the memory window 0000-0FFF.
+    void Form_Load();
+
+    Machine machine;
+    ProgramSource source;
+    InstructionSet isa;
+    Assembler assembler;
+    Executor executor;
+    RunControl runControl;
+    Documents documents;
+};
+
+}  // namespace korvanta

@@ -1,0 +1,103 @@
+#pragma once
+
+// The machine context: the state that the main window owned, shared by every
+// subsystem. Procedures live in the small classes it holds (conversions,
+// memory, fields) and in the subsystems that take a Machine&.
+
+#include <string>
+#include <string_view>
+
+#include "machine/conversions.h"
+#include "machine/cpu_fields.h"
+#include "machine/host.h"
+#include "machine/memory_commands.h"
+#include "machine/memory_ops.h"
+#include "machine/memory_window.h"
+#include "machine/text_field.h"
+#include "machine/view_state.h"
+
+namespace korvanta {
+
+// Integer Booleans, as the program-wide variables have always been kept.
+inline constexpr int kTrue = -1;
+inline constexpr int kFalse = 0;
+
+// Run, Step and Stop talk to the running loops only through these.
+struct RunState {
+    int StopRequest = 0;      // 2 after Stop
+    int ProgramCompiled = kFalse;
+    int StepMode = kFalse;
+    int StepRequest = kFalse;
+    bool running = false;     // a Run or Step is in progress (nested runs are refused)
+};
+
+// Per assembly.
+struct AssemblyState {
+    int HaltAssembled = 0;
+    std::string JumpTagDefs;  // 8-character records: tag, four-digit row
+    std::string JumpTagRefs;
+};
+
+// The single return slot of CALL and RET.
+struct ReturnSlot {
+    int ReturnPending = 0;
+    int ReturnIndex = 0;
+};
+
+struct DocumentState {
+    int DocumentSaved = kFalse;
+    std::string ProjectFileName;
+    int ProjectNamed = kFalse;
+    std::string StartDirectory;
+    int ExitAfterSave = kFalse;
+};
+
+class Machine {
+public:
+    explicit Machine(Host& host);
+    Machine(const Machine&) = delete;
+    Machine& operator=(const Machine&) = delete;
+
+    Host& host;
+
+    // The result slot of every conversion, and the one error channel.
+    std::string ConvertedValue;
+    int ErrorFlag = kFalse;
+
+    // Main-window variables shared by the assembler, the routines and the executor.
+    int LocationIndex = 1;
+    int LineIndex = 0;
+    std::string CurrentOpcode;
+    std::string SourceLine;
+
+    RunState run;
+    AssemblyState assembly;
+    ReturnSlot returnSlot;
+    DocumentState document;
+    int SuppressRangeClick = 0;
+
+    ViewState view;
+    Options options;
+    TextField Text1{"Text1", "0000", 4};  // start address
+
+    // "Program Execution": program log, system log and status.
+    ProgramLog List3;
+    TextField Text13{"Text13"};
+    TextField ExecStatus{"ExecStatus", "Engine Idle"};
+    Observable<StatusColour> statusColour{StatusColour::None};
+
+    MemoryWindow window;
+    Conversions conv;
+    MemoryOps memory;
+    CpuFields cpu;
+    MemoryCommands memoryCommands;
+
+    // Appends prefix, the date and time and CR LF to the system log.
+    void AppendSystemLog(std::string_view prefix);
+    void SetStatus(std::string_view text, StatusColour colour);
+
+    // A message box titled with the application's name.
+    MsgAnswer Message(std::string text, MsgIcon icon = MsgIcon::Critical);
+};
+
+}  // namespace korvanta
