@@ -6,6 +6,7 @@
 // other mode does nothing.
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace korvanta {
@@ -47,7 +48,7 @@ public:
 
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace korvanta
