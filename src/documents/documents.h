@@ -1,16 +1,69 @@
 #pragma once
 
-// Projects on disk and on paper: the .QSM project file, the save dialog's
-// logic, the text exports and printing.
+// Projects on disk and on paper: the .QSM project file and the document
+// commands, the save dialog's logic, the text exports and printing.
+
+#include <string>
+
+#include "machine/signal.h"
+#include "machine/text_field.h"
 
 namespace korvanta {
 
 class Machine;
 class ProgramSource;
 
+// The save dialog SaveProgram as a model the window shows.
+struct SaveDialogState {
+    Observable<bool> open{false};
+    Observable<int> Option1{1};  // "Save the program to the current location."
+    Observable<int> Option2{0};  // "Save the program to a new location."
+    Observable<int> Option3{0};  // "Export the program and CPU states to a text file."
+    Observable<int> Option4{0};  // "Export the program to a text file."
+    Observable<bool> Option1Enabled{true};
+    Observable<int> Check1{0};   // "Save memory states with program"
+    Observable<std::string> Label3{"Save Program"};  // heading; "Saving...Please Wait" while busy
+    Observable<bool> controlsEnabled{true};           // Frame1, Frame2, Frame3, Command1, Command2
+};
+
 class Documents {
 public:
     Documents(Machine& m, ProgramSource& source);
+
+    // Project file and document lifecycle.
+    void SaveCurrent();
+    void SaveToNewLocation();
+    void OpenDocument();
+    void NewDocument();
+    // The main window's close request: true when the program may end now.
+    bool Form_QueryUnload();
+
+    // Without dialogs (the command-line tool, tests). Return success; failures
+    // show the same messages as the commands.
+    bool SaveProjectTo(const std::string& fileName, bool withMemory);
+    bool OpenProjectFrom(const std::string& fileName);
+
+    // The save dialog.
+    SaveDialogState saveDialog;
+    void ShowSaveDialog();  // Toolbar1 button 3: disables the main window
+    void SaveDialog_Form_Load();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void SaveDialog_Ok();      // Command2_Click
+    void SaveDialog_Cancel();  // Command1_Click
+
+    // Text exports (ask for a file name first) and their dialog-free forms.
+    void ExportProgramOnly();
+    void ExportProgramAndStates();
+    bool ExportProgramOnlyTo(const std::string& fileName);
+    bool ExportProgramAndStatesTo(const std::string& fileName);
+
+    void PrintDocument();
+
+    // Raised when the program must end (after the exit save, or No to the exit question).
+    Signal<> quitRequested;
 
 private:
     Machine& m_;
