@@ -4,11 +4,40 @@
 // tags, recognises each mnemonic and calls its routine in assemble mode;
 // SearchForJumpIds patches the tag placeholders; OrgChange obeys "!!ORG".
 
+#include <string_view>
+
+#include "isa/instruction_set.h"
+
 namespace korvanta {
 
 class Machine;
 class ProgramSource;
-class InstructionSet;
+
+// What a source line (tag prefix already removed) asks the assembler to do.
+struct LineKind {
+    enum Kind { Instruction, Origin, Comment, Unknown } kind = Unknown;
+    Routine routine = Routine::Count;  // for Instruction
+};
+
+// Recognition by the first four, then the first three characters of the line,
+// each trimmed of blanks, compared exactly against the two ordered lists.
+LineKind RecogniseLine(std::string_view sourceLine);
+
+inline constexpr const char* kCompilerPrefix = "Ombrix Korvanta Compiler Message:\n\n";
+inline constexpr const char* kUserHaltedCompile =
+    "User halted execution.  This is a fatal error.  Compiling must start at line zero again.  (KVNTA:6522)";
+inline constexpr const char* kFlawedCode =
+    "The compiler has reached code that either does not have the correct number of arguments or is flawed in "
+    "another way.  Check the highlighted code and try again.  This is a fatal error.  Compiling must start at "
+    "line zero again.  (KVNTA:6522)";
+inline constexpr const char* kCompileOutOfMemory =
+    "The simulated CPU is out a memory to store your ASM code.  Set the start of the program earlier or "
+    "decrease the size of your program.";
+inline constexpr const char* kMissingHalt =
+    "The compilier has reached the end of the code, but no \"HLT\" command exists.  Add this command and "
+    "compile again.  This is a fatal error.  Compiling must start at line zero again.  (KVNTA:6523)";
+inline constexpr const char* kUnmatchedTags =
+    "Ombrix Korvanta could not match up all jump tags.  Check tags and try agian,";
 
 class Assembler {
 public:
@@ -19,6 +48,9 @@ public:
     void OrgChange();
 
 private:
+    // The end of a failed assembly: message, highlighted line, red status.
+    void ReportLineFailure(const char* text);
+
     Machine& m_;
     ProgramSource& source_;
     InstructionSet& isa_;

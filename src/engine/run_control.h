@@ -1,6 +1,8 @@
 #pragma once
 
-// Run, Step and Stop.
+// Run, Step and Stop. A Run or Step that arrives while another run is in
+// progress is refused, except the Step that a waiting stepping run asks for;
+// Stop is always taken.
 
 namespace korvanta {
 
@@ -8,6 +10,9 @@ class Machine;
 class ProgramSource;
 class Assembler;
 class Executor;
+
+inline constexpr const char* kEmptyProgramMessage =
+    "You must enter valid ASM code into the blank before running your program!";
 
 class RunControl {
 public:

@@ -1,0 +1,122 @@
+#include "engine/executor.h"
+
+#include "engine/decode_table.h"
+#include "isa/instruction_set.h"
+#include "machine/machine.h"
+
+namespace korvanta {
+
+namespace {
+constexpr std::string_view kHaltBits = "01110110";
+}
+
+Executor::Executor(Machine& m, InstructionSet& isa) : m_(m), isa_(isa) {}
+
+void Executor::DoExecute()
+{
+    m_.ErrorFlag = kFalse;
+    m_.assembly.HaltAssembled = 0;
+
+    m_.List3.clear();
+    m_.List3.add("Start Program: Normal CPU/SET3");
+    if (m_.run.StepMode == kTrue) m_.List3.add("Step Execution On");
+
+    // A start address that cannot be found is reported and the run goes on from row 1.
+    m_.LocationIndex = 1;
+    m_.memory.DetermineProgramStart();
+
+    m_.ExecStatus.setText("Executing Program...");
+    m_.AppendSystemLog("Executing Program: ");
+    m_.statusColour.set(StatusColour::Yellow);
+
+    m_.host.yield();
+    m_.host.yield();
+    m_.ErrorFlag = kFalse;
+
+    int count = 0;
+    for (;;) {
+        if (m_.run.StepMode == kTrue) {
+            while (m_.run.StepRequest != kTrue) m_.host.waitForEvents();
+            m_.run.StepRequest = kFalse;
+        }
+
+        // Only a run that starts there (or a window rebuilt while the run
+        // waited) gets here with no row after this one; the checks after each
+        // instruction catch every other case.
+        if (m_.LocationIndex >= MemoryWindow::kRows || !m_.window.hasRow(m_.LocationIndex) ||
+            !m_.window.hasRow(m_.LocationIndex + 1)) {
+            EndOutOfMemory();
+            return;
+        }
+
+        m_.CurrentOpcode = m_.memory.ReadMemory(m_.LocationIndex);
+        m_.view.selectAndScrollMemoryRow(m_.LocationIndex);
+        m_.conv.GetBinary8(m_.CurrentOpcode);
+        m_.CurrentOpcode = m_.ConvertedValue;
+        m_.cpu.PC.setText(m_.window.address(m_.LocationIndex + 1));
+        m_.host.yield();
+
+        if (m_.CurrentOpcode == kHaltBits) {
+            EndAtHalt();
+            return;
+        }
+        if (const DecodeRow* row = DecodeOpcode(m_.CurrentOpcode)) {
+            isa_.Call(row->routine, kExecute);
+            if (row->loopAddsOne) ++m_.LocationIndex;
+            m_.host.yield();
+        } else {
+            m_.ErrorFlag = kTrue;
+        }
+
+        ++count;
+        if (count > kInstructionBudget) {
+            EndOutOfMemory();
+            return;
+        }
+        // The last row is never executed; beyond it nothing exists to fetch.
+        if (m_.LocationIndex == MemoryWindow::kRows || !m_.window.hasRow(m_.LocationIndex)) {
+            EndOutOfMemory();
+            return;
+        }
+        if (m_.ErrorFlag == kTrue) {
+            EndOnError();
+            return;
+        }
+    }
+}
+
+void Executor::EndAtHalt()
+{
+    m_.view.selectedMemoryRow.set(0);
+    m_.run.StepMode = kFalse;
+    m_.SetStatus("Program Finished", StatusColour::Green);
+    m_.AppendSystemLog("Finished Executing: ");
+    m_.List3.add("Program Finished: HLT-HOLD");
+    m_.List3.add("CPU Idle");
+}
+
+void Executor::EndOnError()
+{
+    if (m_.run.StopRequest == 2) {
+        m_.SetStatus("CPU Halted by User", StatusColour::Red);
+        m_.List3.add("User Halted");
+        m_.AppendSystemLog("Program Aborted: ");
+    } else {
+        m_.ExecStatus.setText("CPU Error");
+        m_.List3.add("Error in Program");
+        m_.statusColour.set(StatusColour::Red);
+        m_.AppendSystemLog("Critical Error: ");
+    }
+    m_.run.StepMode = kFalse;
+}
+
+void Executor::EndOutOfMemory()
+{
+    m_.Message(kCpuOutOfMemory);
+    m_.List3.add("Out Of Memory");
+    m_.SetStatus("Memory Error", StatusColour::Red);
+    m_.ErrorFlag = kTrue;
+    m_.run.StepMode = kFalse;
+}
+
+}  // namespace korvanta
