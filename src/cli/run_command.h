@@ -1,0 +1,43 @@
+#pragma once
+
+// `korvanta-cli run`: load a program, set the machine up as the options say,
+// press Run once and report.
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korvanta::cli {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitProgramFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct RunOptions {
+    std::string program;
+    std::optional<std::string> window;  // one digit 0-9, A-F
+    std::optional<std::string> start;
+    std::vector<std::pair<std::string, std::string>> sets;   // NAME, VALUE in command-line order
+    std::vector<std::pair<std::string, std::string>> pokes;  // ADDR, BYTE in command-line order
+    bool noAutoHlt = false;
+    bool noOrg = false;
+    bool compileOnly = false;
+    bool runOnly = false;
+    std::optional<std::string> save;
+    bool saveMemory = false;
+    std::optional<std::string> exportFile;
+    bool exportStates = false;
+    bool json = false;
+};
+
+// Checks and splits the raw option texts. Returns a one-line reason on failure.
+std::optional<std::string> ParseWindow(const std::string& text, std::string& digit);
+std::optional<std::string> ParseAssignment(const std::string& option, const std::string& text,
+                                           std::pair<std::string, std::string>& parts);
+std::optional<std::string> ParseSet(const std::string& text, std::pair<std::string, std::string>& set);
+
+int Run(const RunOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace korvanta::cli
