@@ -4,7 +4,10 @@
 // commands, the save dialog's logic, the text exports and printing.
 
 #include <string>
+#include <vector>
 
+#include "documents/file_store.h"
+#include "machine/host.h"
 #include "machine/signal.h"
 #include "machine/text_field.h"
 
@@ -65,9 +68,31 @@ public:
     // Raised when the program must end (after the exit save, or No to the exit question).
     Signal<> quitRequested;
 
+    // Where saves and exports write their files: the disk unless told otherwise.
+    void setFileStore(FileStore& store) { store_ = &store; }
+
+    // The file contents the commands write, built from the current state.
+    // Throws SysError when a text does not fit its record.
+    std::string ProjectFileBytes(bool withMemory);
+    std::vector<std::string> ProgramOnlyLines();
+    std::vector<std::string> ProgramAndStatesLines();
+
 private:
+    bool saveProjectFile(const std::string& fileName, bool withMemory);
+    bool writeTextFile(const std::string& fileName, const std::vector<std::string>& lines);
+    void loadProject(const std::string& fileName);
+    void exportWithDialog(bool withStates);
+    void beginSaving();
+    void closeSaveDialog(bool projectSaved);
+    void ResetProject();
+    void showSavingError(const SysError& error);
+    void returnToStartDirectory();
+
     Machine& m_;
     ProgramSource& source_;
+    DiskFileStore disk_;
+    FileStore* store_ = &disk_;
+    bool resetAfterSave_ = false;  // New answered Yes: reset once the project is saved
 };
 
 }  // namespace korvanta

@@ -1,0 +1,33 @@
+#pragma once
+
+// Texts and small rules shared by the document commands.
+
+#include <string>
+
+#include "machine/host.h"
+
+namespace korvanta {
+
+inline constexpr const char* kDocumentTitle = "Ombrix Korvanta";
+inline constexpr const char* kPrintingTitle = "Ombrix Korvanta - Printing...";
+inline constexpr const char* kPrintQuestionTitle = "Ombrix Korvanta - Print";
+
+std::string trimBlanks(const std::string& text);
+// Appends ".QSM" unless the name's last four characters already are ".QSM".
+std::string withQsmSuffix(const std::string& fileName);
+
+inline std::string savingErrorText(const SysError& error)
+{
+    return "Ombrix Korvanta Saving Error\r\n\r\n"
+           "A fatal error has occured while trying to save your program.  The error registers:\r\n" +
+           error.description + "(SYS" + std::to_string(error.number) + ")";
+}
+
+inline std::string printingErrorText(const SysError& error)
+{
+    return "Ombrix Korvanta Printing Error\r\n\r\n"
+           "Ombrix Korvanta has experienced the following error while trying to print your document:\r\n" +
+           error.description + " (SYS" + std::to_string(error.number) + ")";
+}
+
+}  // namespace korvanta

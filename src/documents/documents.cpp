@@ -1,0 +1,366 @@
+#include "documents/documents.h"
+
+#include "assembler/program_source.h"
+#include "documents/document_texts.h"
+#include "documents/project_file.h"
+#include "machine/machine.h"
+
+namespace korvanta {
+
+namespace {
+
+// The memory list is hidden while a load writes thousands of rows, and shown
+// again however the load ends.
+class MemoryViewHidden {
+public:
+    explicit MemoryViewHidden(Observable<bool>& visible) : visible_(visible), was_(visible.get())
+    {
+        visible_.set(false);
+    }
+    ~MemoryViewHidden() { visible_.set(was_); }
+    MemoryViewHidden(const MemoryViewHidden&) = delete;
+    MemoryViewHidden& operator=(const MemoryViewHidden&) = delete;
+
+private:
+    Observable<bool>& visible_;
+    bool was_;
+};
+
+}  // namespace
+
+std::string trimBlanks(const std::string& text)
+{
+    auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::string withQsmSuffix(const std::string& fileName)
+{
+    if (fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, ".QSM") == 0) return fileName;
+    return fileName + ".QSM";
+}
+
+Documents::Documents(Machine& m, ProgramSource& source) : m_(m), source_(source) {}
+
+// ---- Project file -------------------------------------------------------
+
+std::string Documents::ProjectFileBytes(bool withMemory)
+{
+    RecordWriter w;
+    w.text(kProjectId);
+    w.integer(m_.options.Check1);
+    w.integer(m_.options.Check2);
+    w.integer(m_.options.Check3);
+    w.integer(m_.options.Check4);
+    CpuFields& c = m_.cpu;
+    for (TextField* f : {&c.RegisterA, &c.RegisterB, &c.RegisterC, &c.RegisterD, &c.RegisterE, &c.RegisterH,
+                         &c.RegisterL, &c.SP, &c.PC, &c.Text2})
+        w.text(f->text());
+    w.text(kStartMark);
+    for (const std::string& line : source_.lines()) w.text(line);
+    w.text(kEndMark);
+    if (withMemory) {
+        w.text(kMemoryMark);
+        static const std::string kUnbuiltRow = "00";
+        for (int n = 1; n <= MemoryWindow::kRows; ++n) {
+            w.text(m_.window.hasRow(n) ? m_.window.data(n) : kUnbuiltRow);
+            m_.host.yield();
+        }
+    }
+    w.text(kLastRecord);
+    return w.bytes();
+}
+
+void Documents::returnToStartDirectory()
+{
+    if (!m_.document.StartDirectory.empty()) m_.host.changeDirectory(m_.document.StartDirectory);
+}
+
+void Documents::showSavingError(const SysError& error)
+{
+    m_.Message(savingErrorText(error), MsgIcon::None);
+}
+
+bool Documents::saveProjectFile(const std::string& fileName, bool withMemory)
+{
+    const std::string name = withQsmSuffix(fileName);
+    try {
+        // The whole file is built before anything touches the disk, so a text
+        // that does not fit its record costs nothing.
+        store_->replaceFile(name, ProjectFileBytes(withMemory));
+    } catch (const SysError& error) {
+        returnToStartDirectory();
+        showSavingError(error);
+        return false;
+    }
+    m_.document.ProjectFileName = name;
+    m_.document.ProjectNamed = kTrue;
+    m_.document.DocumentSaved = kTrue;
+    returnToStartDirectory();
+    return true;
+}
+
+bool Documents::SaveProjectTo(const std::string& fileName, bool withMemory)
+{
+    if (trimBlanks(fileName).empty()) {
+        showSavingError(sys::BadFileName());
+        return false;
+    }
+    return saveProjectFile(fileName, withMemory);
+}
+
+void Documents::loadProject(const std::string& fileName)
+{
+    RecordReader r(fileName);
+    std::string id;
+    try {
+        id = r.text(1);
+    } catch (const SysError&) {
+        throw sys::NotAProject();  // empty or foreign: not one of ours
+    }
+    if (id != kProjectId) throw sys::NotAProject();
+    m_.document.DocumentSaved = kFalse;
+
+    int checks[4];
+    for (int i = 0; i < 4; ++i) {
+        checks[i] = r.integer(2 + i);
+        if (checks[i] != 0 && checks[i] != 1) throw sys::InvalidPropertyValue();
+    }
+    // Through the clicks, so that the two run options still exclude each other.
+    m_.options.Check1_Click(checks[0]);
+    m_.options.Check2_Click(checks[1]);
+    m_.options.Check3.set(checks[2]);
+    m_.options.Check4.set(checks[3]);
+
+    // Through setText, so that each field's change handling runs: the flag
+    // bits follow the flag value.
+    CpuFields& c = m_.cpu;
+    int n = 6;
+    for (TextField* f : {&c.RegisterA, &c.RegisterB, &c.RegisterC, &c.RegisterD, &c.RegisterE, &c.RegisterH,
+                         &c.RegisterL, &c.SP, &c.PC, &c.Text2})
+        f->setText(r.text(n++));
+
+    source_.Clear();
+    n = 17;
+    for (;;) {
+        std::string line = r.text(n++);
+        if (line == kEndMark) break;
+        source_.AppendLine(std::move(line));
+    }
+
+    // A file may end right after the program; all it holds has been read then.
+    if (!r.exists(n) || r.text(n) != kMemoryMark) return;
+    MemoryViewHidden hidden(m_.view.memoryViewVisible);
+    for (int row = 1; row <= MemoryWindow::kRows; ++row) {
+        std::string data = r.text(n + row);
+        m_.memory.EnterintoMEMory(row, data);
+        m_.host.yield();
+    }
+}
+
+bool Documents::OpenProjectFrom(const std::string& fileName)
+{
+    try {
+        loadProject(fileName);
+    } catch (const SysError& error) {
+        m_.Message(error.description, MsgIcon::Critical);
+        return false;
+    }
+    return true;
+}
+
+void Documents::OpenDocument()
+{
+    auto chosen = m_.host.openFileDialog({kDocumentTitle, "*.QSM", "QSM", "*.QSM"});
+    if (!chosen || trimBlanks(*chosen).empty()) return;  // cancelled: nothing to say
+    OpenProjectFrom(withQsmSuffix(*chosen));
+}
+
+// ---- New and exit ---------------------------------------------------------
+
+void Documents::ResetProject()
+{
+    // The instruction reference list is left filled: it is only filled at start-up.
+    source_.Clear();
+    m_.List3.clear();
+    m_.Text13.setText("");
+    m_.options.Check1.set(0);
+    m_.options.Check2.set(0);
+    m_.options.Check3.set(1);
+    m_.options.Check4.set(1);
+    CpuFields& c = m_.cpu;
+    for (TextField* f : {&c.RegisterA, &c.RegisterB, &c.RegisterC, &c.RegisterD, &c.RegisterE, &c.RegisterH,
+                         &c.RegisterL})
+        f->setText("00");
+    c.PC.setText("0000");
+    c.SP.setText("0BBB");
+    c.Text2.setText("00");
+    m_.memory.SetupTheMemoryWindow("0");
+}
+
+void Documents::NewDocument()
+{
+    MsgAnswer answer = m_.host.messageBox({"Would you like to save the current project?", kDocumentTitle,
+                                           MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Cancel});
+    if (answer == MsgAnswer::No) {
+        ResetProject();
+    } else if (answer == MsgAnswer::Yes) {
+        resetAfterSave_ = true;
+        ShowSaveDialog();
+    }
+}
+
+bool Documents::Form_QueryUnload()
+{
+    if (m_.document.DocumentSaved == kTrue) return true;
+    MsgAnswer answer =
+        m_.host.messageBox({"Would you like to save the current project before exiting?", kDocumentTitle,
+                            MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Cancel});
+    if (answer == MsgAnswer::No) {
+        quitRequested.emit();
+        return true;
+    }
+    if (answer == MsgAnswer::Yes) {
+        m_.document.ExitAfterSave = kTrue;
+        ShowSaveDialog();
+    }
+    return false;
+}
+
+// ---- The save dialog -----------------------------------------------------
+
+void Documents::ShowSaveDialog()
+{
+    if (saveDialog.open) {
+        m_.view.focusRequested.emit(FocusTarget::SaveDialog);
+        return;
+    }
+    // Every showing starts from the dialog's first state.
+    saveDialog.Option1.set(1);
+    saveDialog.Option2.set(0);
+    saveDialog.Option3.set(0);
+    saveDialog.Option4.set(0);
+    saveDialog.Option1Enabled.set(true);
+    saveDialog.Check1.set(0);
+    saveDialog.Label3.set("Save Program");
+    saveDialog.controlsEnabled.set(true);
+    SaveDialog_Form_Load();
+    m_.view.mainWindowEnabled.set(false);
+    saveDialog.open.set(true);
+    m_.view.dialogRequested.emit(DialogKind::SaveProgram);
+    m_.view.focusRequested.emit(FocusTarget::SaveDialog);
+}
+
+void Documents::SaveDialog_Form_Load()
+{
+    const DocumentState& d = m_.document;
+    if (d.ProjectNamed == kFalse || (d.ProjectNamed == kTrue && d.DocumentSaved == kTrue)) {
+        saveDialog.Option1Enabled.set(false);
+        Option2_Click();
+    }
+}
+
+void Documents::Option1_Click()
+{
+    if (!saveDialog.Option1Enabled) return;
+    saveDialog.Option1.set(1);
+    saveDialog.Option2.set(0);
+    saveDialog.Option3.set(0);
+    saveDialog.Option4.set(0);
+}
+
+void Documents::Option2_Click()
+{
+    saveDialog.Option2.set(1);
+    saveDialog.Option1.set(0);
+    saveDialog.Option3.set(0);
+    saveDialog.Option4.set(0);
+}
+
+void Documents::Option3_Click()
+{
+    saveDialog.Option3.set(1);
+    saveDialog.Option4.set(0);
+    saveDialog.Option1.set(0);
+    saveDialog.Option2.set(0);
+}
+
+void Documents::Option4_Click()
+{
+    saveDialog.Option4.set(1);
+    saveDialog.Option3.set(0);
+    saveDialog.Option1.set(0);
+    saveDialog.Option2.set(0);
+}
+
+void Documents::SaveDialog_Ok()
+{
+    if (!saveDialog.controlsEnabled) return;  // busy saving
+    if (saveDialog.Option1 != 0) SaveCurrent();
+    else if (saveDialog.Option2 != 0) SaveToNewLocation();
+    else if (saveDialog.Option3 != 0) ExportProgramAndStates();
+    else if (saveDialog.Option4 != 0) ExportProgramOnly();
+}
+
+void Documents::SaveDialog_Cancel()
+{
+    if (!saveDialog.controlsEnabled) return;
+    closeSaveDialog(false);
+}
+
+void Documents::beginSaving()
+{
+    saveDialog.Label3.set("Saving...Please Wait");
+    saveDialog.controlsEnabled.set(false);
+}
+
+void Documents::closeSaveDialog(bool projectSaved)
+{
+    saveDialog.Label3.set("Save Program");
+    saveDialog.controlsEnabled.set(true);
+    saveDialog.open.set(false);
+    m_.view.mainWindowEnabled.set(true);
+    m_.view.dialogClosed.emit(DialogKind::SaveProgram);
+    m_.view.focusRequested.emit(FocusTarget::MainWindow);
+
+    const bool reset = resetAfterSave_ && projectSaved;
+    resetAfterSave_ = false;
+    // Leaving is only safe once the project is on disk; otherwise the user
+    // is back in the main window with everything as it was.
+    if (m_.document.ExitAfterSave == kTrue) {
+        if (projectSaved) {
+            quitRequested.emit();
+            return;
+        }
+        m_.document.ExitAfterSave = kFalse;
+    }
+    if (reset) ResetProject();
+}
+
+void Documents::SaveCurrent()
+{
+    const std::string fileName = m_.document.ProjectFileName;
+    m_.host.yield();
+    beginSaving();
+    if (trimBlanks(fileName).empty()) {
+        closeSaveDialog(false);
+        return;
+    }
+    closeSaveDialog(saveProjectFile(fileName, saveDialog.Check1 == 1));
+}
+
+void Documents::SaveToNewLocation()
+{
+    auto chosen = m_.host.saveFileDialog({kDocumentTitle, "*.QSM", "QSM", "Untitled1.QSM"});
+    if (!chosen || trimBlanks(*chosen).empty()) {
+        closeSaveDialog(false);  // as Cancel: nothing written, nothing to report
+        return;
+    }
+    m_.host.yield();
+    beginSaving();
+    closeSaveDialog(saveProjectFile(*chosen, saveDialog.Check1 == 1));
+}
+
+}  // namespace korvanta
