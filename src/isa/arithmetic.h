@@ -2,6 +2,9 @@
 
 // 8-bit arithmetic instructions; they decode their operand and call the digit-serial cores.
 
+#include <string_view>
+
+#include "isa/alu8.h"
 #include "isa/routine_group.h"
 
 namespace korvanta {
@@ -20,6 +23,15 @@ public:
     void SBI(int RoutineMode);
     void INR(int RoutineMode);
     void DCR(int RoutineMode);
+
+private:
+    enum class Core { AddStuff, SubStuff };
+    // ADD, ADC, SUB, SBB (prefix + sss) and INR, DCR ("00" + ddd + suffix).
+    void RegisterForm(int RoutineMode, std::string_view prefix, std::string_view suffix,
+                      std::string_view mOpcode, Core core, int stepMode, int withCarry);
+    void ImmediateForm(int RoutineMode, std::string_view opcode, Core core, int withCarry);
+
+    Alu8 alu_{m_};
 };
 
 }  // namespace korvanta
