@@ -2,6 +2,9 @@
 
 // Data transfer: copies bytes between registers, memory and immediates without touching the flags. In execute mode these leave LocationIndex on the instruction's last byte.
 
+#include <string>
+#include <string_view>
+
 #include "isa/routine_group.h"
 
 namespace korvanta {
@@ -20,6 +23,22 @@ public:
     void LDAX(int RoutineMode);
     void STAX(int RoutineMode);
     void XCHG(int RoutineMode);
+
+private:
+    // Loads the register named by letter with the byte at H,L; other letters do nothing.
+    void MOVm(std::string_view letter);
+
+    // Turns an opcode BitString into its HexByte one nibble at a time and emits it.
+    void EmitNibbles(std::string_view bits);
+    // Operand bytes that follow the opcode must lie inside the window; when
+    // they do not, the address is reported as out of range and false returned.
+    bool OperandRowsExist(int count);
+    // The row of the address at H,L (or any high,low pair), or 0 after ConvertMEMtoINDEX failed.
+    int RowOfPair(const std::string& high, const std::string& low);
+    // LDA, STA, LHLD, SHLD: reads the two address bytes, leaving LocationIndex
+    // on the high one, and returns the row, or 0 on failure.
+    int DirectAddressRow();
+    void AssembleDirect(std::string_view opcode, bool opcodeFirst);
 };
 
 }  // namespace korvanta
