@@ -16,6 +16,9 @@ void Executor::DoExecute()
 {
     m_.ErrorFlag = kFalse;
     m_.assembly.HaltAssembled = 0;
+    // A Stop given before this run began is no reason to call this run's end a
+    // user halt; from here on StopRequest records a Stop given during the run.
+    m_.run.StopRequest = 0;
 
     m_.List3.clear();
     m_.List3.add("Start Program: Normal CPU/SET3");
@@ -78,7 +81,10 @@ void Executor::DoExecute()
             EndOutOfMemory();
             return;
         }
-        if (m_.ErrorFlag == kTrue) {
+        // A routine that converts an address clears ErrorFlag first, which
+        // would swallow a Stop given during its yields; StopRequest keeps it.
+        if (m_.ErrorFlag == kTrue || m_.run.StopRequest == 2) {
+            m_.ErrorFlag = kTrue;
             EndOnError();
             return;
         }

@@ -15,7 +15,7 @@
 namespace korvanta::testing {
 
 class SimFixture : public ::testing::Test {
-protected:
+public:
     SimFixture()
     {
         sim.Form_Load();
