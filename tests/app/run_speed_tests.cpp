@@ -1,0 +1,58 @@
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+#include "app/main_window.h"
+#include "app/qt_host.h"
+#include "engine/simulator.h"
+
+namespace korvanta::app::testing {
+namespace {
+
+// The real Qt host with its throttled event pumping; only the message boxes
+// are answered without a user.
+class QuietQtHost : public QtHost {
+public:
+    MsgAnswer messageBox(const MessageRequest& request) override
+    {
+        texts.push_back(request.text);
+        return request.defaultButton;
+    }
+    std::vector<std::string> texts;
+};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 kBudgetMs = 8000;  // instrumented builds run several times slower
+#else
+constexpr qint64 kBudgetMs = 2000;
+#endif
+
+TEST(GuiRunSpeed, FourThousandInstructionsWithLiveUpdates)
+{
+    QuietQtHost host;
+    SimulatorWindow window(host);
+    host.setDialogParent(&window);
+    window.resize(1024, 768);
+    window.show();
+    window.Form_Load();
+    window.tabs()->setCurrentIndex(2);  // the memory list and the fields are on screen
+    Simulator& sim = window.simulator();
+    sim.source.EnterCode.setText("LOOP: JMP LOOP");
+    sim.source.Command1_Click();
+
+    QElapsedTimer clock;
+    clock.start();
+    window.Toolbar1_ButtonClick(11);
+    const qint64 ms = clock.elapsed();
+    std::cout << "4096-instruction GUI run: " << ms << " ms" << std::endl;
+    ::testing::Test::RecordProperty("run_ms", int(ms));
+
+    EXPECT_EQ(sim.machine.ExecStatus.text(), "Memory Error") << "the run went to the instruction limit";
+    ASSERT_EQ(host.texts.size(), 1u);
+    EXPECT_LT(ms, kBudgetMs);
+}
+
+}  // namespace
+}  // namespace korvanta::app::testing
