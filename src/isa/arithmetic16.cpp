@@ -29,12 +29,15 @@ constexpr int kDifferenceBorrow[3] = {1, 0, 0};
 
 bool Arithmetic16::PairBits(std::string_view pairName, char (&bits)[16], std::size_t& length)
 {
-    std::string text;
-    if (pairName == "B") text = m_.cpu.RegisterB.text() + m_.cpu.RegisterC.text();
-    else if (pairName == "D") text = m_.cpu.RegisterD.text() + m_.cpu.RegisterE.text();
-    else if (pairName == "H") text = m_.cpu.RegisterH.text() + m_.cpu.RegisterL.text();
-    else if (pairName == "P") text = m_.cpu.SP.text();
+    const TextField* high = nullptr;
+    const TextField* low = nullptr;
+    if (pairName == "B") high = &m_.cpu.RegisterB, low = &m_.cpu.RegisterC;
+    else if (pairName == "D") high = &m_.cpu.RegisterD, low = &m_.cpu.RegisterE;
+    else if (pairName == "H") high = &m_.cpu.RegisterH, low = &m_.cpu.RegisterL;
+    else if (pairName == "P") high = &m_.cpu.SP;
     else return false;
+    std::string text = high->text();
+    if (low != nullptr) text.append(low->text());
 
     // Each half is at most eight digits, fewer after a failed conversion.
     length = 0;
@@ -108,17 +111,17 @@ void Arithmetic16::DADbackbone(std::string_view pairName)
 
     char result[16];
     int carry = 0;
-    char afterBit7 = '0';
+    int afterBit7 = 0;
     for (std::size_t k = 1; k <= 16; ++k) {
         const std::size_t p = 17 - k;
         const int s = DigitAt(pairBits, p) + DigitAt(hlBits, p) + carry;
         result[p - 1] = kSumDigit[s];
         carry = kSumCarry[s];
-        if (k == 8) afterBit7 = carry ? '1' : '0';
+        if (k == 8) afterBit7 = carry;
     }
-    const char afterBit15 = carry ? '1' : '0';
-    m_.cpu.Text7.setText(std::string_view(&afterBit7, 1));
-    m_.cpu.Text11.setText(std::string_view(&afterBit15, 1));
+    const char* const kFlagTexts[2] = {"0", "1"};
+    m_.cpu.Text7.setText(kFlagTexts[afterBit7]);
+    m_.cpu.Text11.setText(kFlagTexts[carry]);
     WritePair("H", result);
 }
 
