@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 
 #include "fuzz_support.h"
@@ -16,12 +17,21 @@ std::string ScratchName(const char* what)
 {
     return "/tmp/korvanta-fuzz-" + std::to_string(getpid()) + "-" + what + ".QSM";
 }
+
+// Removed when the fuzzer exits.
+struct ScratchFile {
+    explicit ScratchFile(const char* what) : name(ScratchName(what)) {}
+    ~ScratchFile() { std::remove(name.c_str()); }
+    const std::string name;
+};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::string input = ScratchName("in");
-    static const std::string again = ScratchName("again");
+    static const ScratchFile inputFile("in");
+    static const ScratchFile againFile("again");
+    const std::string& input = inputFile.name;
+    const std::string& again = againFile.name;
     {
         std::ofstream out(input, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
