@@ -60,13 +60,6 @@ public:
                c.RegisterE.text() + " " + c.RegisterH.text() + c.RegisterL.text();
     }
 
-    // Flag bits S Z AC P CY.
-    std::string Flags() const
-    {
-        const auto& c = m.cpu;
-        return c.Text4.text() + c.Text5.text() + c.Text7.text() + c.Text9.text() + c.Text11.text();
-    }
-
     void Compile() { sim.assembler.CompileProgram(); }
     void Run() { sim.runControl.StartExecution(); }
     void Step() { sim.runControl.StepProgram(); }
