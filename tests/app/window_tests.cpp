@@ -257,11 +257,14 @@ TEST_F(GuiTest, StepExecutesOneInstructionPerPress)
 TEST_F(GuiTest, StopEndsAnEndlessLoop)
 {
     typeProgram({"LOOP: JMP LOOP"});
-    // A Stop that arrives while the run is still starting is forgotten when
-    // the run clears its error flag, so the timer keeps pressing until it takes.
+    // Stop pressed while assembling would stop the assembler instead, and one
+    // pressed while the run starts is forgotten when the run clears its error
+    // flag: the timer presses whenever it finds the program executing.
     QTimer stop;
-    stop.setInterval(2);
-    QObject::connect(&stop, &QTimer::timeout, window.get(), [this] { window->toolbarButton(13)->trigger(); });
+    stop.setInterval(1);
+    QObject::connect(&stop, &QTimer::timeout, window.get(), [this] {
+        if (text("ExecStatus") == "Executing Program...") window->toolbarButton(13)->trigger();
+    });
     stop.start();
     window->toolbarButton(11)->trigger();
     stop.stop();
