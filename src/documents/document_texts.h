@@ -12,9 +12,13 @@ inline constexpr const char* kDocumentTitle = "Ombrix Korvanta";
 inline constexpr const char* kPrintingTitle = "Ombrix Korvanta - Printing...";
 inline constexpr const char* kPrintQuestionTitle = "Ombrix Korvanta - Print";
 
+namespace documents_detail {
 std::string trimBlanks(const std::string& text);
 // Appends ".QSM" unless the name's last four characters already are ".QSM".
 std::string withQsmSuffix(const std::string& fileName);
+}  // namespace documents_detail
+using documents_detail::trimBlanks;
+using documents_detail::withQsmSuffix;
 
 inline std::string savingErrorText(const SysError& error)
 {

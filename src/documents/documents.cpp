@@ -28,7 +28,7 @@ private:
 
 }  // namespace
 
-std::string trimBlanks(const std::string& text)
+std::string documents_detail::trimBlanks(const std::string& text)
 {
     auto first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
@@ -36,7 +36,7 @@ std::string trimBlanks(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
-std::string withQsmSuffix(const std::string& fileName)
+std::string documents_detail::withQsmSuffix(const std::string& fileName)
 {
     if (fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, ".QSM") == 0) return fileName;
     return fileName + ".QSM";
