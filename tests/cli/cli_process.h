@@ -1,18 +1,18 @@
 #pragma once
 
-// Runs korvanta-cli as a child process in a scratch directory and collects
-// its exit status, stdout and stderr.
+// Runs the built korvanta-cli as a child process in a scratch directory and
+// collects its exit status, stdout and stderr.
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,20 +22,9 @@ extern char** environ;
 
 namespace korvanta::clitest {
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-
-    nlohmann::ordered_json json() const { return nlohmann::ordered_json::parse(out); }
-    std::vector<std::string> errLines() const
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(err);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
-};
+using Json = nlohmann::ordered_json;
+// JSON pointer into the report, and the value expected there.
+using Expect = std::vector<std::pair<std::string, Json>>;
 
 inline std::string readFile(const std::filesystem::path& path)
 {
@@ -45,14 +34,27 @@ inline std::string readFile(const std::filesystem::path& path)
     return text.str();
 }
 
-inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
+struct CliResult {
+    int exitCode = -1;
+    std::string out, err;
+    Json json() const { return Json::parse(out); }
+    std::vector<std::string> errLines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(err);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+};
+
+inline void expectReport(const Json& report, const Expect& expect)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
+    for (const auto& [pointer, value] : expect) {
+        Json::json_pointer at(pointer);
+        EXPECT_EQ(report.contains(at) ? report.at(at) : Json(), value) << pointer;
+    }
 }
 
-// A fixture with its own scratch directory, which is also the child's
-// working directory.
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -61,63 +63,48 @@ protected:
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir_ = pattern;
     }
-    void TearDown() override
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     std::filesystem::path path(const std::string& name) const { return dir_ / name; }
-
     std::string write(const std::string& name, const std::string& bytes) const
     {
-        writeFile(path(name), bytes);
+        std::ofstream(path(name), std::ios::binary) << bytes;
         return path(name).string();
     }
 
-    CliResult cli(const std::vector<std::string>& args) const
+    CliResult cli(std::vector<std::string> args) const
     {
-        std::vector<std::string> argv{KORVANTA_CLI_PATH};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char*> cargs;
-        for (auto& a : argv) cargs.push_back(a.data());
-        cargs.push_back(nullptr);
-
-        const std::string outFile = (dir_ / ".stdout").string();
-        const std::string errFile = (dir_ / ".stderr").string();
-        posix_spawn_file_actions_t actions;
+        args.insert(args.begin(), KORVANTA_CLI_PATH);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const std::string outFile = path(".stdout").string(), errFile = path(".stderr").string();
+        posix_spawn_file_actions_t actions;  // stdin empty, stdout and stderr to files, cwd the scratch directory
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
-
         CliResult result;
         pid_t pid = 0;
-        int spawned = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, cargs.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            ADD_FAILURE() << "cannot start " << argv[0];
-            return result;
-        }
         int status = 0;
-        waitpid(pid, &status, 0);
-        if (WIFEXITED(status)) {
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+            ADD_FAILURE() << "cannot start " << argv[0];
+        } else if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
             result.exitCode = WEXITSTATUS(status);
         } else {
-            ADD_FAILURE() << "korvanta-cli died with signal " << WTERMSIG(status);
+            ADD_FAILURE() << "korvanta-cli did not exit normally (signal " << WTERMSIG(status) << ")";
         }
+        posix_spawn_file_actions_destroy(&actions);
         result.out = readFile(outFile);
         result.err = readFile(errFile);
         return result;
     }
 
-    // Writes the program text and runs it with --json and the extra options.
     CliResult runText(const std::string& program, std::vector<std::string> options = {}) const
     {
-        std::vector<std::string> args{"run", write("program.asm", program), "--json"};
-        args.insert(args.end(), options.begin(), options.end());
-        return cli(args);
+        options.insert(options.begin(), {"run", write("program.asm", program), "--json"});
+        return cli(options);
     }
 
     std::filesystem::path dir_;
