@@ -45,6 +45,7 @@ CpuFields::CpuFields(Machine& m) : m_(m)
 
     Text2.changed.connect([this] {
         m_.document.DocumentSaved = kFalse;
+        if (echoingBits_) return;  // the value was just made from eight valid bits: they already match
         KeepConvertedValue keep(m_.ConvertedValue);
         updateBitsFromFlagValue();
     });
@@ -122,7 +123,14 @@ void CpuFields::UpdateFlagValue()
     std::string high = m_.ConvertedValue;
     nibble = Text8.text() + Text9.text() + Text10.text() + Text11.text();
     m_.conv.ConvertToHex(nibble);
+    bool allBitsValid = true;
+    for (int bit = 0; bit < 8; ++bit) {
+        const std::string& t = flagBit(bit).text();
+        if (t.size() != 1 || (t[0] != '0' && t[0] != '1')) allBitsValid = false;
+    }
+    echoingBits_ = allBitsValid;
     Text2.setText(high + m_.ConvertedValue);
+    echoingBits_ = false;
 }
 
 void CpuFields::updateBitsFromFlagValue()

@@ -64,6 +64,7 @@ private:
     void updateBitsFromFlagValue();
     Machine& m_;
     bool settingBits_ = false;  // bits are being set from Text2: do not echo back
+    bool echoingBits_ = false;  // Text2 is being set from the bits: no need to set them again
 };
 
 }  // namespace korvanta

@@ -49,7 +49,7 @@ void MemoryOps::ConvertMEMtoINDEX(std::string_view address)
         return;
     }
     if (address.substr(1) == "000") {
-        m_.ConvertedValue = "1";
+        m_.ConvertedValue.assign(1, '1');  // assign(1, ...) sidesteps a false -Wrestrict in GCC 12
         return;
     }
     m_.host.yield();

@@ -114,6 +114,18 @@ TEST_F(CpuFieldsTest, FlagValueAndBitsSettleOnWhatWasWritten)
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(CpuFieldsTest, AFlagValueMadeFromABrokenBitIsWrittenBackToTheBits)
+{
+    m.cpu.Text8.setText("");  // a bit field without change handling, emptied
+    m.cpu.FlagBitClick(m.cpu.Text4);
+    // The low nibble has three characters: the conversion complains and keeps
+    // the high digit, and the bits then follow the value 88.
+    EXPECT_EQ(host.messageTexts(),
+              std::vector<std::string>{"The subroutine CovertToHex was passed an invalid value."});
+    EXPECT_EQ(m.cpu.Text2.text(), "88");
+    EXPECT_EQ(bits(), "10001000");
+}
+
 TEST_F(CpuFieldsTest, InvalidFlagValueDigitLeavesTheRestOfTheBits)
 {
     m.cpu.Text2.setText("4G");
