@@ -58,26 +58,32 @@ int main(int argc, char** argv)
     std::string exportFile;
 
     CLI::App* run = app.add_subcommand("run", "Load PROGRAM, press Run once and report the machine state.");
-    run->add_option("PROGRAM", options.program, "A project file or a text file of program lines")->required();
-    run->add_option("--window", window, "Show the memory window D (0-9 or A-F) before running");
-    run->add_option("--start", options.start, "Start program at memory location ADDR");
+    run->add_option("PROGRAM", options.program, "A project file or a text file of program lines")
+        ->required()
+        ->type_name("");
+    run->add_option("--window", window, "Show the memory window D (0-9 or A-F) before running")->type_name("D");
+    run->add_option("--start", options.start, "Start program at memory location ADDR")->type_name("ADDR");
     run->add_option("--set", sets, "Type VALUE into field NAME (A, B, C, D, E, H, L, SP, FLAGS); repeatable")
-        ->allow_extra_args(false);
-    run->add_option("--poke", pokes, "Edit the memory byte at ADDR to BYTE; repeatable")->allow_extra_args(false);
-    run->add_flag("--no-auto-hlt", options.noAutoHlt, "Do not add HLT automatically");
-    run->add_flag("--no-org", options.noOrg, "Ignore !!ORG lines");
-    auto* compileOnly = run->add_flag("--compile-only", options.compileOnly, "Just compile (do not run)");
-    auto* runOnly = run->add_flag("--run-only", options.runOnly, "Just run (do not compile)");
+        ->allow_extra_args(false)
+        ->type_name("NAME=VALUE");
+    run->add_option("--poke", pokes, "Edit the memory byte at ADDR to BYTE; repeatable")
+        ->allow_extra_args(false)
+        ->type_name("ADDR=BYTE");
+    run->add_flag("--no-auto-hlt", options.noAutoHlt, "Clear \"Automatically add \"HLT\" if necessary\"");
+    run->add_flag("--no-org", options.noOrg, "Clear \"Understand textual \"!!ORG\" commands\"");
+    auto* compileOnly = run->add_flag("--compile-only", options.compileOnly, "Tick \"Just compile (do not run)\"");
+    auto* runOnly = run->add_flag("--run-only", options.runOnly, "Tick \"Jun run (do not compile)\"");
     compileOnly->excludes(runOnly);
-    auto* saveOption = run->add_option("--save", save, "Save the project to FILE after the run");
-    run->add_flag("--save-memory", options.saveMemory, "Save memory states with the project")->needs(saveOption);
-    auto* exportOption = run->add_option("--export", exportFile, "Export the program to the text FILE after the run");
+    auto* saveOption = run->add_option("--save", save, "Save the project to FILE after the run")->type_name("FILE");
+    run->add_flag("--save-memory", options.saveMemory, "Tick \"Save memory states with program\"")->needs(saveOption);
+    auto* exportOption =
+        run->add_option("--export", exportFile, "Export the program to the text FILE after the run")->type_name("FILE");
     run->add_flag("--export-states", options.exportStates, "Export the CPU states and memory too")->needs(exportOption);
     run->add_flag("--json", options.json, "Print the report as one JSON object");
 
     std::vector<std::string> keys;
     CLI::App* ref = app.add_subcommand("reference", "List the instruction reference, or show the help text of KEY.");
-    ref->add_option("KEY", keys, "A reference entry, as listed")->expected(0, 1);
+    ref->add_option("KEY", keys, "A reference entry, as listed")->expected(0, 1)->type_name("");
 
     try {
         app.parse(argc, argv);
