@@ -220,12 +220,14 @@ SaveProgramDialog::SaveProgramDialog(Documents& documents, QWidget* parent)
     layout->addWidget(frame3_);
     layout->addLayout(okCancelRow(ok_, cancel_));
 
-    using Click = void (Documents::*)();
-    const Click clicks[] = {&Documents::Option1_Click, &Documents::Option2_Click, &Documents::Option3_Click,
-                            &Documents::Option4_Click};
     for (int i = 0; i < 4; ++i) {
-        connect(options_[std::size_t(i)], &QRadioButton::clicked, this, [this, click = clicks[i]] {
-            (documents_.*click)();
+        connect(options_[std::size_t(i)], &QRadioButton::clicked, this, [this, i] {
+            switch (i) {
+            case 0: documents_.Option1_Click(); break;
+            case 1: documents_.Option2_Click(); break;
+            case 2: documents_.Option3_Click(); break;
+            default: documents_.Option4_Click(); break;
+            }
             showState();
         });
     }
