@@ -723,18 +723,27 @@ bool SimulatorWindow::eventFilter(QObject* watched, QEvent* event)
 void SimulatorWindow::requestQuit()
 {
     allowClose_ = true;
-    if (sim_->machine.run.running) sim_->runControl.HALTExecution();
+    stopRunForExit();
     for (QDialog* dialog : {static_cast<QDialog*>(editDialog_), static_cast<QDialog*>(showMemDialog_),
                             static_cast<QDialog*>(saveDialog_)})
         dialog->hide();
     QTimer::singleShot(0, this, [this] { close(); });
 }
 
+void SimulatorWindow::stopRunForExit()
+{
+    if (!sim_->machine.run.running) return;
+    sim_->runControl.HALTExecution();
+    // A stepping run waits for a Step before it looks at Stop; without one it
+    // would keep the program alive after its window has gone.
+    sim_->machine.run.StepRequest = kTrue;
+}
+
 void SimulatorWindow::closeEvent(QCloseEvent* event)
 {
     if (allowClose_ || sim_->documents.Form_QueryUnload()) {
         allowClose_ = true;
-        if (sim_->machine.run.running) sim_->runControl.HALTExecution();
+        stopRunForExit();
         event->accept();
         return;
     }

@@ -77,6 +77,7 @@ private:
     void sizeMemoryColumns();
     void setMainWindowEnabled(bool enabled);
     void requestQuit();
+    void stopRunForExit();
 
     std::unique_ptr<Simulator> sim_;
     bool allowClose_ = false;
