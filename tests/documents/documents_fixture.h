@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include <unistd.h>
 
@@ -17,41 +16,30 @@
 namespace korvanta::testing {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
-// Records of a project file, written out by hand from the file layout.
-inline std::string TextRecord(const std::string& s)
+// Project file records written by hand from the layout: a 16-bit little-endian value, text, zeros up to 50.
+inline std::string Record(int value, const std::string& text = "")
 {
-    std::string r{static_cast<char>(s.size() & 0xFF), static_cast<char>(s.size() >> 8)};
-    r += s;
-    r.resize(50, '\0');
+    return std::string{static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)} + text +
+           std::string(48 - text.size(), '\0');
+}
+inline std::string Texts(const Lines& texts)
+{
+    std::string r;
+    for (const std::string& t : texts) r += Record(static_cast<int>(t.size()), t);
     return r;
 }
-inline std::string IntRecord(int v)
-{
-    std::string r{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-    r.resize(50, '\0');
-    return r;
-}
-
 inline std::string ReadFile(const fs::path& p)
 {
     std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-inline void WriteFile(const fs::path& p, const std::string& bytes)
-{
-    std::ofstream(p, std::ios::binary) << bytes;
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class DocumentsTest : public ::testing::Test {
 protected:
     DocumentsTest()
     {
-        static std::atomic<int> counter{0};
-        dir = fs::temp_directory_path() /
-              ("korvanta-docs-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         fs::create_directories(dir);
         m.document.StartDirectory = "/start";
         m.memory.SetupTheMemoryWindow("0");
@@ -60,23 +48,24 @@ protected:
     ~DocumentsTest() override { fs::remove_all(dir); }
 
     std::string path(const std::string& name) const { return (dir / name).string(); }
-    void program(std::initializer_list<const char*> lines)
+    void write(const char* name, const std::string& b) { std::ofstream(dir / name, std::ios::binary) << b; }
+    // Opens the save dialog, picks an option and presses Ok; the file dialog answers with name.
+    void saveDialogOk(void (Documents::*option)(), std::optional<std::string> name, int withMemory = 0)
     {
-        for (const char* l : lines) source.AppendLine(l);
-    }
-    // A project file as our layout defines it, for the default machine state.
-    static std::string DefaultHeader()
-    {
-        std::string b = TextRecord("Korvanta") + IntRecord(0) + IntRecord(0) + IntRecord(1) + IntRecord(1);
-        for (int i = 0; i < 7; ++i) b += TextRecord("00");
-        return b + TextRecord("0BBB") + TextRecord("0000") + TextRecord("00") + TextRecord("###Start###");
+        docs.ShowSaveDialog();
+        (docs.*option)();
+        docs.saveDialog.Check1.set(withMemory);
+        host.fileNames.push_back(std::move(name));
+        docs.SaveDialog_Ok();
     }
 
     FakeHost host;
     Machine m{host};
     ProgramSource source{m};
     Documents docs{m, source};
-    fs::path dir;
+    const fs::path dir =
+        fs::temp_directory_path() / ("korvanta-docs-" + std::to_string(::getpid()) + "-" +
+                                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
     int quits = 0;
 };
 

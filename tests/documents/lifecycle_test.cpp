@@ -4,183 +4,98 @@ namespace korvanta::testing {
 namespace {
 
 using LifecycleTest = DocumentsTest;
+using enum MsgAnswer;
 
 std::vector<int> Options(const SaveDialogState& d) { return {d.Option1, d.Option2, d.Option3, d.Option4}; }
 
-TEST_F(LifecycleTest, FormLoadOffersTheCurrentLocationOnlyForAChangedNamedProject)
+TEST_F(LifecycleTest, CurrentLocationIsOfferedOnlyForAChangedNamedProjectAndOneChoiceStaysSelected)
 {
-    struct Case {
-        int named, saved;
-        bool option1Enabled;
-        std::vector<int> selected;
-    } cases[] = {
-        {kFalse, kFalse, false, {0, 1, 0, 0}},
-        {kFalse, kTrue, false, {0, 1, 0, 0}},
-        {kTrue, kTrue, false, {0, 1, 0, 0}},
-        {kTrue, kFalse, true, {1, 0, 0, 0}},
-    };
-    for (const Case& c : cases) {
-        m.document.ProjectNamed = c.named;
-        m.document.DocumentSaved = c.saved;
+    // Named, saved, and whether "Save the program to the current location." is offered.
+    for (auto [named, saved, offered] : {std::tuple{kFalse, kFalse, false}, std::tuple{kFalse, kTrue, false},
+                                         std::tuple{kTrue, kTrue, false}, std::tuple{kTrue, kFalse, true}}) {
+        m.document.ProjectNamed = named;
+        m.document.DocumentSaved = saved;
         docs.ShowSaveDialog();
-        EXPECT_EQ(docs.saveDialog.Option1Enabled.get(), c.option1Enabled) << c.named << c.saved;
-        EXPECT_EQ(Options(docs.saveDialog), c.selected) << c.named << c.saved;
+        EXPECT_EQ(docs.saveDialog.Option1Enabled.get(), offered) << named << saved;
+        EXPECT_EQ(Options(docs.saveDialog), (std::vector<int>{offered, !offered, 0, 0})) << named << saved;
         docs.SaveDialog_Cancel();
+    }
+    docs.ShowSaveDialog();
+    const std::pair<void (Documents::*)(), std::vector<int>> clicks[] = {
+        {&Documents::Option3_Click, {0, 0, 1, 0}}, {&Documents::Option1_Click, {1, 0, 0, 0}},
+        {&Documents::Option4_Click, {0, 0, 0, 1}}, {&Documents::Option2_Click, {0, 1, 0, 0}}};
+    for (const auto& [click, selected] : clicks) {
+        (docs.*click)();
+        EXPECT_EQ(Options(docs.saveDialog), selected);
     }
 }
 
-TEST_F(LifecycleTest, OptionsStayExclusiveAcrossBothFrames)
+TEST_F(LifecycleTest, DialogSaveAppendsQsmUnlessTheNameEndsWithIt)
 {
-    m.document.ProjectNamed = kTrue;
-    docs.ShowSaveDialog();
-    docs.Option3_Click();
-    EXPECT_EQ(Options(docs.saveDialog), (std::vector<int>{0, 0, 1, 0}));
-    docs.Option1_Click();
-    EXPECT_EQ(Options(docs.saveDialog), (std::vector<int>{1, 0, 0, 0}));
-    docs.Option4_Click();
-    docs.Option2_Click();
-    EXPECT_EQ(Options(docs.saveDialog), (std::vector<int>{0, 1, 0, 0}));
-}
-
-TEST_F(LifecycleTest, DialogDisablesTheMainWindowAndShowsItsBusyState)
-{
-    std::vector<std::string> events;
-    m.view.dialogRequested.connect([&](DialogKind) { events.push_back("open"); });
-    m.view.dialogClosed.connect([&](DialogKind) { events.push_back("closed"); });
-    docs.ShowSaveDialog();
-    EXPECT_FALSE(m.view.mainWindowEnabled.get());
-
-    bool sawBusy = false;
-    host.onYield = [&] {
-        sawBusy |= docs.saveDialog.Label3.get() == "Saving...Please Wait" && !docs.saveDialog.controlsEnabled.get();
-    };
-    host.directory = "/elsewhere";
-    docs.saveDialog.Check1.set(1);  // memory rows yield while they are written
-    host.fileNames.push_back(path("p"));
-    docs.SaveDialog_Ok();
-    EXPECT_TRUE(sawBusy);
-    EXPECT_EQ(host.directory, "/start");
+    const std::pair<const char*, const char*> cases[] = {
+        {"a", "a.QSM"}, {"b.QSM", "b.QSM"}, {"c.qsm", "c.qsm.QSM"}, {"dQSM", "dQSM.QSM"},
+        {"e.QSMf", "e.QSMf.QSM"}};
+    for (const auto& [given, used] : cases) {
+        saveDialogOk(&Documents::Option2_Click, path(given), 1);
+        EXPECT_EQ(m.document.ProjectFileName, path(used));
+        EXPECT_EQ(fs::file_size(dir / used), 4115u * 50) << used;  // with the memory rows
+    }
     const FileDialogRequest& r = host.fileDialogs.at(0);
     EXPECT_EQ(r.title + "|" + r.filter + "|" + r.defaultExtension + "|" + r.initialName,
               "Ombrix Korvanta|*.QSM|QSM|Untitled1.QSM");
-    EXPECT_TRUE(m.view.mainWindowEnabled.get());
-    EXPECT_FALSE(docs.saveDialog.open.get());
-    EXPECT_EQ(events, (std::vector<std::string>{"open", "closed"}));
-    EXPECT_EQ(m.document.DocumentSaved, kTrue);
 }
 
-TEST_F(LifecycleTest, CancelledOrBlankFileNameActsAsCancel)
-{
-    for (std::optional<std::string> name : {std::optional<std::string>{}, std::optional<std::string>{"   "}}) {
-        docs.ShowSaveDialog();
-        host.fileNames.push_back(name);
-        docs.SaveDialog_Ok();
-        EXPECT_TRUE(m.view.mainWindowEnabled.get());
-        EXPECT_FALSE(docs.saveDialog.open.get());
-        EXPECT_TRUE(docs.saveDialog.controlsEnabled.get());
-    }
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(m.document.ProjectNamed, kFalse);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 0);
-}
-
-TEST_F(LifecycleTest, ExitQuestionAndItsAnswers)
+TEST_F(LifecycleTest, NewAndExitAskAndGoAheadOnlyWhenNothingIsLost)
 {
     m.document.DocumentSaved = kTrue;
     EXPECT_TRUE(docs.Form_QueryUnload());
     EXPECT_TRUE(host.messages.empty());
-
-    m.document.DocumentSaved = kFalse;
-    host.answers = {MsgAnswer::Cancel, MsgAnswer::No};
-    EXPECT_FALSE(docs.Form_QueryUnload());
-    EXPECT_EQ(quits, 0);
-    EXPECT_TRUE(docs.Form_QueryUnload());
-    EXPECT_EQ(quits, 1);
-    const MessageRequest& q = host.messages.at(0);
-    EXPECT_EQ(q.text, "Would you like to save the current project before exiting?");
-    EXPECT_EQ(q.title, "Ombrix Korvanta");
-    EXPECT_EQ(q.icon, MsgIcon::Question);
-    EXPECT_EQ(q.buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(q.defaultButton, MsgAnswer::Cancel);
-}
-
-TEST_F(LifecycleTest, ExitEndsOnlyAfterASuccessfulSave)
-{
-    program({"NOP"});
-    auto askToExit = [&] {
-        host.answers.push_back(MsgAnswer::Yes);
-        EXPECT_FALSE(docs.Form_QueryUnload());
-        EXPECT_EQ(m.document.ExitAfterSave, kTrue);
-        EXPECT_TRUE(docs.saveDialog.open.get());
-        EXPECT_FALSE(m.view.mainWindowEnabled.get());
+    const auto option2 = &Documents::Option2_Click, option4 = &Documents::Option4_Click;
+    const struct {
+        const char* name;
+        bool exit;  // else New
+        MsgAnswer answer;
+        void (Documents::*option)();  // none: the save dialog's Cancel
+        std::optional<std::string> file;
+        bool goesAhead;  // the program ends or the project is reset
+    } cases[] = {
+        {"exit, Cancel", true, Cancel, nullptr, {}, false},
+        {"exit, dialog cancelled", true, Yes, nullptr, {}, false},
+        {"exit, file dialog cancelled", true, Yes, option2, std::nullopt, false},
+        {"exit, blank file name", true, Yes, option2, "   ", false},
+        {"exit, save fails", true, Yes, option2, path("missing/e"), false},
+        {"exit, export is no save", true, Yes, option4, path("e.txt"), false},
+        {"exit, saved", true, Yes, option2, path("e"), true},
+        {"exit, No", true, No, nullptr, {}, true},
+        {"new, Cancel", false, Cancel, nullptr, {}, false},
+        {"new, dialog cancelled", false, Yes, nullptr, {}, false},
+        {"new, saved", false, Yes, option2, path("n"), true},
+        {"new, No", false, No, nullptr, {}, true},
     };
-    askToExit();
-    docs.SaveDialog_Cancel();
-    EXPECT_EQ(quits, 0);
-    EXPECT_EQ(m.document.ExitAfterSave, kFalse);
-
-    askToExit();
-    source.AppendLine(std::string(49, 'A'));
-    host.fileNames.push_back(path("e"));
-    docs.SaveDialog_Ok();
-    EXPECT_EQ(quits, 0);
-    EXPECT_TRUE(m.view.mainWindowEnabled.get());
-    EXPECT_EQ(source.lineCount(), 2);
-
-    askToExit();
-    docs.Option4_Click();
-    host.fileNames.push_back(path("e.txt"));
-    docs.SaveDialog_Ok();
-    EXPECT_EQ(quits, 0) << "an export does not save the project";
-
-    askToExit();
-    source.Clear();
-    host.fileNames.push_back(path("e"));
-    docs.SaveDialog_Ok();
-    EXPECT_EQ(quits, 1);
-}
-
-TEST_F(LifecycleTest, NewResetsOnlyWhenNothingIsLost)
-{
-    auto dirty = [&] {
-        program({"NOP"});
+    for (const auto& c : cases) {
+        source.AppendLine("NOP");
         m.cpu.RegisterA.setText("3E");
-        m.cpu.Text2.setText("FF");
-        m.options.Check1_Click(1);
-        m.options.Check4.set(0);
-        m.List3.add("x");
-        m.Text13.setText("log");
         m.memory.EnterintoMEMory(3, "12");
-    };
-    auto isReset = [&] {
-        return source.lineCount() == 0 && m.cpu.RegisterA.text() == "00" && m.cpu.Text2.text() == "00" &&
-               m.cpu.Text4.text() == "0" && m.cpu.SP.text() == "0BBB" && m.options.Check1 == 0 &&
-               m.options.Check4 == 1 && m.List3.lines().empty() && m.Text13.text().empty() &&
-               m.window.data(3) == "00";
-    };
-    dirty();
-    host.answers = {MsgAnswer::Cancel};
-    docs.NewDocument();
-    EXPECT_FALSE(isReset());
-    EXPECT_EQ(host.messages.at(0).text, "Would you like to save the current project?");
-    EXPECT_EQ(host.messages.at(0).defaultButton, MsgAnswer::Cancel);
-
-    host.answers = {MsgAnswer::Yes};
-    docs.NewDocument();
-    docs.SaveDialog_Cancel();
-    EXPECT_FALSE(isReset());
-
-    host.answers = {MsgAnswer::Yes};
-    docs.NewDocument();
-    host.fileNames.push_back(path("n"));
-    docs.SaveDialog_Ok();
-    EXPECT_TRUE(isReset());
-    EXPECT_TRUE(fs::exists(dir / "n.QSM"));
-
-    dirty();
-    host.answers = {MsgAnswer::No};
-    docs.NewDocument();
-    EXPECT_TRUE(isReset());
+        m.document.DocumentSaved = kFalse;
+        quits = 0;
+        host.answers = {c.answer};
+        const bool endsNow = c.exit ? docs.Form_QueryUnload() : (docs.NewDocument(), false);
+        const MessageRequest& q = host.messages.back();
+        EXPECT_EQ(q.text, c.exit ? "Would you like to save the current project before exiting?"
+                                 : "Would you like to save the current project?");
+        EXPECT_TRUE(q.title == "Ombrix Korvanta" && q.icon == MsgIcon::Question &&
+                    q.buttons == MsgButtons::YesNoCancel && q.defaultButton == Cancel);
+        EXPECT_EQ(docs.saveDialog.open.get() && !m.view.mainWindowEnabled.get(), c.answer == Yes) << c.name;
+        if (c.option) saveDialogOk(c.option, c.file);
+        else if (c.answer == Yes) docs.SaveDialog_Cancel();
+        EXPECT_TRUE(m.view.mainWindowEnabled.get() && !docs.saveDialog.open.get()) << c.name;
+        EXPECT_EQ(endsNow, c.exit && c.answer == No) << c.name;
+        EXPECT_EQ(quits, c.exit && c.goesAhead) << c.name;
+        const bool reset =
+            source.lineCount() == 0 && m.cpu.RegisterA.text() == "00" && m.window.data(3) == "00";
+        EXPECT_EQ(reset, !c.exit && c.goesAhead) << c.name;
+        EXPECT_TRUE(!c.exit || c.goesAhead || m.document.ExitAfterSave == kFalse) << c.name;
+    }
 }
 
 }  // namespace
