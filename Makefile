@@ -1,6 +1,9 @@
 # Small driver over CMake. `make run` and `make test` set up a fresh Debian machine first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = project_file assembler executor key_filters
 JOBS       ?= 2
 CMAKE_ARGS ?=
 
@@ -22,6 +25,7 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory fuzz
 
 test-fast: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
@@ -31,6 +35,25 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
 
+# Every fuzz target for FUZZ_SECONDS, side by side, each on a scratch copy of
+# its seed corpus; any crash, hang, leak or sanitizer report fails the run and
+# leaves the input in $(FUZZ_BUILD)/artifacts.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANTA_BUILD_FUZZ=ON \
+	  -DKORVANTA_BUILD_APP=OFF -DKORVANTA_BUILD_TESTS=OFF -DKORVANTA_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@mkdir -p $(FUZZ_BUILD)/artifacts $(FUZZ_BUILD)/corpus
+	@for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/corpus/$$t; cp -r fuzz/corpus/$$t $(FUZZ_BUILD)/corpus/$$t; \
+	  ( $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=2048 \
+	      -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- $(FUZZ_BUILD)/corpus/$$t \
+	      > $(FUZZ_BUILD)/fuzz_$$t.log 2>&1; echo $$? > $(FUZZ_BUILD)/fuzz_$$t.rc ) & \
+	done; wait; \
+	failed=0; for t in $(FUZZ_TARGETS); do \
+	  if [ "$$(cat $(FUZZ_BUILD)/fuzz_$$t.rc)" != 0 ]; then tail -n 60 $(FUZZ_BUILD)/fuzz_$$t.log; failed=1; fi; \
+	  echo "fuzz_$$t: $$(grep -ho 'number_of_executed_units: [0-9]*' $(FUZZ_BUILD)/fuzz_$$t.log) in $(FUZZ_SECONDS) s"; \
+	done; exit $$failed
+
 bench: build
 	$(BUILD)/bench/korvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
@@ -38,4 +61,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

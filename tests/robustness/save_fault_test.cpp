@@ -57,7 +57,9 @@ TEST_P(CliSaveFaultTest, PreviousFileIsUnchangedAndTheRunIsStillReported)
     for (const auto& l : lines) text += l + "\n";
     const std::string program = dir.file("program.txt");
     WriteBytes(program, text);
-    if (fault.readOnlyFolder) ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    if (fault.readOnlyFolder) {
+        ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    }
 
     ChildResult r = RunCli({"run", program, "--save", target, "--save-memory"}, fault.limits);
 
