@@ -1,8 +1,7 @@
 #pragma once
 
 // A real main window driven through its widgets, with a scripted host whose
-// yields run the Qt event loop, so that timers fire and clicks arrive while
-// the core works.
+// yields run the Qt event loop: timers fire and clicks arrive during a run.
 
 #include <QAction>
 #include <QApplication>
@@ -11,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QTableView>
 #include <QTest>
 
@@ -21,10 +21,13 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/memory_model.h"
+#include "app/qt_host.h"
 #include "engine/simulator.h"
 #include "support/fake_host.h"
 
 namespace korvanta::app::testing {
+
+using korvanta::MsgAnswer;
 
 class GuiTestHost : public korvanta::testing::FakeHost {
 public:
@@ -33,6 +36,20 @@ public:
         FakeHost::yield();
         QCoreApplication::processEvents();
     }
+
+    // Once this is set, the print dialog hands out a Qt printer writing a PDF file.
+    QString pdfFile;
+    korvanta::Printer* printDialog() override
+    {
+        if (pdfFile.isEmpty()) return FakeHost::printDialog();
+        ++printDialogs;
+        pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        pdf->setOutputFileName(pdfFile);  // the suffix chooses the PDF format
+        qtPrinter = std::make_unique<QtPrinter>(*pdf);
+        return qtPrinter.get();
+    }
+    std::unique_ptr<QPrinter> pdf;
+    std::unique_ptr<QtPrinter> qtPrinter;
 };
 
 class GuiTest : public ::testing::Test {
@@ -47,27 +64,29 @@ protected:
     }
 
     template <class T = QWidget>
-    T* find(const char* name) const
+    T* find(const QString& name) const
     {
-        T* widget = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
+        T* widget = window->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
         return widget;
     }
-    QLineEdit* edit(const char* name) const { return find<QLineEdit>(name); }
-    QString text(const char* name) const { return edit(name)->text(); }
+    QLineEdit* edit(const QString& name) const { return find<QLineEdit>(name); }
+    QString text(const QString& name) const { return edit(name)->text(); }
     Simulator& sim() { return window->simulator(); }
+    void press(int toolbarButton) { window->toolbarButton(toolbarButton)->trigger(); }
+    bool windowEnabled() const { return window->centralWidget()->isEnabled(); }
+    static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
     // Types the program into the entry field, one line per Enter.
     void typeProgram(std::initializer_list<const char*> lines)
     {
-        QLineEdit* entry = edit("EnterCode");
         for (const char* line : lines) {
-            QTest::keyClicks(entry, QString::fromLatin1(line));
-            QTest::keyClick(entry, Qt::Key_Return);
+            QTest::keyClicks(edit("EnterCode"), QString::fromLatin1(line));
+            QTest::keyClick(edit("EnterCode"), Qt::Key_Return);
         }
     }
 
-    QStringList listLines(const char* name) const
+    QStringList listLines(const QString& name) const
     {
         QStringList lines;
         auto* list = find<QListWidget>(name);
@@ -75,11 +94,20 @@ protected:
         return lines;
     }
 
-    QString memoryData(int memoryIndex) const
+    // The flag bits S Z - AC - P - CY, shown in Text4 to Text11.
+    QString flagBits() const
+    {
+        QString bits;
+        for (int i = 4; i <= 11; ++i) bits += text(QStringLiteral("Text%1").arg(i));
+        return bits;
+    }
+
+    QString cell(int row, int column) const
     {
         MemoryModel* model = window->memoryModel();
-        return model->data(model->index(MemoryModel::rowOf(memoryIndex), 1)).toString();
+        return model->data(model->index(row, column)).toString();
     }
+    QString memoryData(int memoryIndex) const { return cell(MemoryModel::rowOf(memoryIndex), 1); }
 
     GuiTestHost host;
     std::unique_ptr<SimulatorWindow> window;
