@@ -37,7 +37,8 @@ TEST_F(BranchTest, ConditionsCompareTheFlagTextExactly)
         for (int cc = -1; cc < 8; ++cc) {
             const Cond c{cc};
             const std::string other = value == "1" ? "0" : "1";  // reading another flag would show
-            if (value == "0" || value == "1") Set("Z=" + other + " CY=" + other + " P=" + other + " S=" + other);
+            if (value == "0" || value == "1")
+                Set("Z=" + other + " CY=" + other + " P=" + other + " S=" + other);
             if (c.cc >= 0) Set(c.Flag() + "=" + value);
             const bool taken = c.cc < 0 || value == std::to_string(c.cc % 2);
             const std::string name = c.Opcode(0xC3, 0xC2) + " on " + value;
