@@ -1,5 +1,6 @@
 #include "documents/project_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -63,18 +64,29 @@ std::string RecordReader::read(int n, std::size_t count)
     std::uintmax_t offset = static_cast<std::uintmax_t>(n - 1) * kRecordSize;
     if (n < 1 || offset + count > size_) throw sys::PastEndOfFile();
     std::string bytes(count, '\0');
-    in_.clear();
-    in_.seekg(static_cast<std::streamoff>(offset));
+    // A seek throws the stream's buffer away; records read in order don't need one.
+    if (position_ != offset) {
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(offset));
+        position_ = offset;
+    }
     in_.read(bytes.data(), static_cast<std::streamsize>(count));
     if (in_.gcount() != static_cast<std::streamsize>(count)) throw sys::DeviceIO();
+    position_ += count;
     return bytes;
 }
 
 std::string RecordReader::text(int n)
 {
-    int length = readInt16(read(n, 2));
+    // The whole record in one read: the length, the text and whatever padding the file holds.
+    std::uintmax_t offset = static_cast<std::uintmax_t>(n - 1) * kRecordSize;
+    if (n < 1 || offset + 2 > size_) throw sys::PastEndOfFile();
+    std::size_t available = static_cast<std::size_t>(std::min<std::uintmax_t>(kRecordSize, size_ - offset));
+    std::string record = read(n, available);
+    int length = readInt16(record.substr(0, 2));
     if (length < 0 || length > kMaxRecordText) throw sys::BadRecordLength();
-    return read(n, 2 + static_cast<std::size_t>(length)).substr(2);
+    if (2 + static_cast<std::size_t>(length) > available) throw sys::PastEndOfFile();
+    return record.substr(2, static_cast<std::size_t>(length));
 }
 
 int RecordReader::integer(int n)

@@ -69,6 +69,7 @@ private:
     std::string read(int n, std::size_t count);
     std::ifstream in_;
     std::uintmax_t size_ = 0;
+    std::uintmax_t position_ = 0;  // where the stream stands, so records in order need no seek
 };
 
 }  // namespace korvanta
