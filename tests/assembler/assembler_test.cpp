@@ -1,7 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "assembler/assembler.h"
 #include "sim_fixture.h"
@@ -9,190 +7,160 @@
 namespace korvanta {
 namespace {
 
-using testing::Compiler;
-using Lines = std::vector<std::string>;
+using namespace testing;
 
 TEST(RecogniseLine, FourThenThreeCharactersInListOrder)
 {
     using K = LineKind;
-    const std::tuple<const char*, K::Kind, Routine> cases[] = {
-        {"NOPE", K::Instruction, Routine::NOP},     {"MOVE A,B", K::Instruction, Routine::MOV},
-        {"STAX B", K::Instruction, Routine::STAX},  {"STA 2000", K::Instruction, Routine::STA},
-        {"CALL 2000", K::Instruction, Routine::CALL1}, {"CPI 05", K::Instruction, Routine::CPI},
-        {"CP 2000", K::Instruction, Routine::CP},   {"IN 12AB", K::Instruction, Routine::IN1},
-        {"JC 2000", K::Instruction, Routine::JC},   {"EI", K::Instruction, Routine::EI},
-        {"DI ", K::Instruction, Routine::DI},       {"JC2000", K::Unknown, Routine::Count},
-        {"jmp 2000", K::Unknown, Routine::Count},   {"  NOP", K::Unknown, Routine::Count},
-        {"", K::Unknown, Routine::Count},           {"!!ORG 2050", K::Origin, Routine::Count},
-        {"!!ORANGE", K::Origin, Routine::Count},    {"!! OR", K::Comment, Routine::Count},
-        {"!!bkpt", K::Comment, Routine::Count},     {"!!", K::Comment, Routine::Count},
+    using R = Routine;
+    constexpr auto I = K::Instruction, U = K::Unknown, O = K::Origin, C = K::Comment;
+    const std::tuple<const char*, K::Kind, R> cases[] = {
+        {"NOPE", I, R::NOP},           {"MOVE A,B", I, R::MOV},    {"STAX B", I, R::STAX},
+        {"STA 2000", I, R::STA},       {"CALL 2000", I, R::CALL1}, {"CPI 05", I, R::CPI},
+        {"CP 2000", I, R::CP},         {"IN 12AB", I, R::IN1},     {"JC 2000", I, R::JC},
+        {"EI", I, R::EI},              {"DI ", I, R::DI},          {"JC2000", U, R::Count},
+        {"jmp 2000", U, R::Count},     {"  NOP", U, R::Count},     {"", U, R::Count},
+        {"!!ORG 2050", O, R::Count},   {"!!ORANGE", O, R::Count},  {"!! OR", C, R::Count},
+        {"!!bkpt", C, R::Count},       {"!!", C, R::Count},
     };
     for (const auto& [line, kind, routine] : cases) {
-        LineKind k = RecogniseLine(line);
-        EXPECT_EQ(k.kind, kind) << line;
-        if (kind == K::Instruction) {
-            EXPECT_EQ(k.routine, routine) << line;
-        }
+        EXPECT_EQ(RecogniseLine(line).kind, kind) << line;
+        EXPECT_EQ(RecogniseLine(line).routine, routine) << line;
     }
     for (int i = 0; i < kRoutineCount; ++i) {  // every routine is reached by its mnemonic
-        std::string mnemonic = RoutineName(static_cast<Routine>(i));
+        std::string mnemonic = RoutineName(static_cast<R>(i));
         if (mnemonic.back() == '1') mnemonic.pop_back();
-        EXPECT_EQ(RecogniseLine(mnemonic + " X").routine, static_cast<Routine>(i)) << mnemonic;
+        EXPECT_EQ(RecogniseLine(mnemonic + " X").routine, static_cast<R>(i)) << mnemonic;
     }
 }
 
-class AssemblerTest : public testing::SimFixture {};
+class AssemblerTest : public SimFixture {};
+
+// The status decides the rest: colour, system log and memory view.
+constexpr const char* kDone = "Finished Compiling!";
+constexpr const char* kFailed = "Compiler Error";
+constexpr const char* kQuiet = "Compiling Program...";  // an empty line ended the program
 
 TEST_F(AssemblerTest, WholePrograms)
 {
-    const std::string unmatched = kUnmatchedTags, flawed = Compiler(kFlawedCode);
-    const std::string startFailed =
-        "Starting the program at memory location \"3000\" is impossible.  Ensure the entered value is a valid "
-        "memory location, and that the memory location resides within the currently displayed memory in the "
-        "Memory Display window.";
+    const std::string flawed = Compiler(kFlawedCode), full = kCompileOutOfMemory, tags = kUnmatchedTags;
     struct Case {
         const char* name;
-        Lines lines;
+        const char* program;
         const char* start;
-        const char* from;  // where the expected bytes begin
-        Lines bytes;
+        const char* bytes;  // from the start address as it is afterwards
         Lines messages;
-        const char* defs = "";
-        const char* refs = "";
-        int selected = -1;     // line highlighted afterwards
-        bool noHalt = false;   // Check3 off
-        bool noOrigin = false; // Check4 off
+        const char* status;
+        int selected = -1;      // line highlighted afterwards
+        const char* setup = "";  // H: no automatic HLT, O: "!!ORG" ignored, 2: window 2000-2FFF, T: twice
     };
     const Case cases[] = {
-        {"one line gains a HLT", {"MVI A,05"}, "0000", "0000", {"3E", "05", "76", "00"}, {}},
-        {"missing HLT", {"MVI A,05"}, "0000", "0000", {"3E", "05", "00"}, {Compiler(kMissingHalt)}, "", "", -1, true},
-        {"NOPE is NOP", {"NOPE", "HLT"}, "0000", "0000", {"00", "76", "00"}, {}},
-        {"backward tag", {"MVI B,03", "LOOP: DCR B", "JNZ LOOP", "HLT"}, "0000", "0000",
-         {"06", "03", "05", "C2", "02", "00", "76"}, {}, "LOOP0003", "LOOP0005"},
-        {"forward tag", {"JMP DONE", "NOP", "DONE: HLT"}, "0000", "0000", {"C3", "04", "00", "00", "76"}, {},
-         "DONE0005", "DONE0002"},
-        {"first of two definitions wins", {"AAAA: NOP", "AAAA: NOP", "JMP AAAA"}, "0000", "0000",
-         {"00", "00", "C3", "00", "00", "76"}, {}, "AAAA0001AAAA0002", "AAAA0004"},
-        {"tag on a comment names the next byte", {"NOP", "TOP : !! top", "NOP", "JMP TOP "}, "0000", "0000",
-         {"00", "00", "C3", "01", "00", "76"}, {}, "TOP 0002", "TOP 0004"},
-        {"digits-only tag is an address", {"1234: NOP", "JMP 1234"}, "0000", "0000", {"00", "C3", "34", "12", "76"},
-         {}, "12340001"},
-        {"hex address is an unmatched tag", {"JMP 20A0", "JZ BBBB", "CALL LOOP", "LOOP: HLT"}, "0000", "0000",
-         {"C3", "**", "**", "CA", "**", "**", "CD", "09", "00", "76"}, {unmatched}, "LOOP0010",
-         "20A00002BBBB0005LOOP0008"},
-        {"blank inside a tag never matches", {"LP1 : NOP", "JMP LP1"}, "0000", "0000", {"00", "C3", "**", "**", "76"},
-         {unmatched}, "LP1 0001", " LP10003"},
-        {"comments are skipped", {"!!bkpt", "!![data]", "NOP"}, "0000", "0000", {"00", "76", "00"}, {}},
-        {"a tag alone is flawed", {"NOP", "LOOP:"}, "0000", "0000", {"00", "00"}, {flawed}, "LOOP0002", "", 1},
-        {"lower case is flawed", {"jmp 2000"}, "0000", "0000", {"00"}, {flawed}, "", "", 0},
-        {"unknown word after !!OR", {"!!ORANGE"}, "0000", "0000", {"00"}, {flawed}, "", "", 0},
-        {"origin after a byte", {"NOP", "!!ORG 0050", "HLT"}, "0000", "0000", {"00", "00"}, {flawed}, "", "", 1},
-        {"origin outside the window", {"!!ORG 3000"}, "0000", "0000", {"00"}, {startFailed, flawed}, "", "", 0},
-        {"origin ignored", {"!!ORG 0050", "NOP"}, "0000", "0000", {"00", "76"}, {}, "", "", -1, false, true},
-        {"another start address", {"MVI A,05"}, "0100", "0100", {"3E", "05", "76"}, {}},
-        {"line ending on row 4095", {"MVI A,05"}, "0FFD", "0FFD", {"3E", "05", "76"}, {}},
-        {"line ending on row 4096", {"MVI A,05"}, "0FFE", "0FFD", {"00", "3E", "05"}, {kCompileOutOfMemory}, "", "",
-         0},
-        {"three bytes from row 4095", {"LXI H,2050"}, "0FFE", "0FFD", {"00", "21", "50"}, {kCompileOutOfMemory}, "",
-         "", 0},
-        {"tag reference from row 4095", {"JMP LOOP"}, "0FFE", "0FFD", {"00", "C3", "**"}, {kCompileOutOfMemory}, "",
-         "LOOP4096", 0},
+        {"one line gains a HLT", "MVI A,05", "0000", "3E 05 76 00", {}, kDone},
+        {"missing HLT", "MVI A,05", "0000", "3E 05 00", {Compiler(kMissingHalt)}, kFailed, -1, "H"},
+        {"backward tag", "MVI B,03|LOOP: DCR B|JNZ LOOP|HLT", "0000", "06 03 05 C2 02 00 76", {}, kDone},
+        {"forward tag", "JMP DONE|NOP|DONE: HLT", "0000", "C3 04 00 00 76", {}, kDone},
+        {"first definition wins", "NOP|AAAA: NOP|AAAA: NOP|JMP AAAA", "0000", "00 00 00 C3 01 00 76", {},
+         kDone},
+        {"tag on a comment line", "NOP|TOP : !! top|NOP|JMP TOP ", "0000", "00 00 C3 01 00 76", {}, kDone},
+        {"digits-only tag is an address", "1234: NOP|JMP 1234", "0000", "00 C3 34 12 76", {}, kDone},
+        {"unmatched tags: one message", "JMP 20A0|JZ BBBB|CALL LOOP|LOOP: HLT", "0000",
+         "C3 ** ** CA ** ** CD 09 00 76", {tags}, kDone},
+        {"lower case is flawed", "jmp 2000", "0000", "00", {flawed}, kFailed, 0},
+        {"unknown word after !!OR", "!!ORANGE", "0000", "00", {flawed}, kFailed, 0},
+        {"empty line ends the program", "MVI A,05||JMP NOWH", "0000", "3E 05 00", {}, kQuiet},
+        {"origin after a byte", "NOP|!!ORG 0050|HLT", "0000", "00 00", {flawed}, kFailed, 1},
+        {"origin ignored", "!!ORG 0050|NOP", "0000", "00 76", {}, kDone, -1, "O"},
+        {"origin and tags in another window", "!!ORG 2050|LOOP: DCR B|JNZ LOOP|JMP ENDS|ENDS: HLT", "2000",
+         "05 C2 50 20 C3 57 20 76 00", {}, kDone, -1, "2"},
+        // The start address is now 0050: the origin line no longer finds row 1.
+        {"second assembly after an origin", "!!ORG 0050|NOP", "0000", "00 76", {flawed}, kFailed, 0, "T"},
+        {"line ending on row 4095", "MVI A,05", "0FFD", "3E 05 76", {}, kDone},
+        {"line ending on row 4096", "MVI A,05", "0FFE", "3E 05", {full}, kFailed, 0},
+        {"three bytes from row 4095", "LXI H,2050", "0FFE", "21 50", {full}, kFailed, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        sim.source.Clear();
-        m.memory.SetupTheMemoryWindow("0");
-        m.Text1.setText(c.start);
-        m.options.Check3.set(c.noHalt ? 0 : 1);
-        m.options.Check4.set(c.noOrigin ? 0 : 1);
-        host.messages.clear();
-        for (const auto& l : c.lines) sim.source.AppendLine(l);
-        Compile();
-        EXPECT_EQ(Mem(c.from, static_cast<int>(c.bytes.size())), c.bytes);
+        const auto has = [&c](char flag) { return std::string(c.setup).find(flag) != std::string::npos; };
+        Fresh(c.program, c.start, has('2') ? "2" : "0");
+        m.options.Check3.set(has('H') ? 0 : 1);
+        m.options.Check4.set(has('O') ? 0 : 1);
+        m.Text13.setText("old text");
+        for (int n = has('T') ? 0 : 1; n < 2; ++n) Compile();
+        const std::string status = c.status;
+        const bool done = status == kDone;
+        EXPECT_EQ(Mem(m.Text1.text(), c.bytes), c.bytes);
+        EXPECT_EQ(m.window.rowCount(), 4096);  // nothing written outside
         EXPECT_EQ(host.messageTexts(), c.messages);
         EXPECT_EQ(m.ErrorFlag, c.messages.empty() ? kFalse : kTrue);
-        EXPECT_EQ(m.assembly.JumpTagDefs, c.defs);
-        EXPECT_EQ(m.assembly.JumpTagRefs, c.refs);
         EXPECT_EQ(sim.source.selected(), c.selected);
-        EXPECT_EQ(m.window.rowCount(), 4096);
+        EXPECT_EQ(m.ExecStatus.text(), status);
+        EXPECT_EQ(m.statusColour.get(), done ? StatusColour::Green
+                                        : status == kFailed ? StatusColour::Red : StatusColour::Yellow);
+        EXPECT_EQ(m.Text13.text(), Log(done ? Lines{"Compiling Program: ", "Finished Compiling: "}
+                                            : Lines{"Compiling Program: "}));
+        EXPECT_EQ(m.view.memoryViewVisible.get(), status != kQuiet);
+        EXPECT_EQ(m.view.memorySorted.get(), done);
+        EXPECT_TRUE(!done || Program().ends_with("HLT"));
     }
 }
 
-TEST_F(AssemblerTest, OriginAndTagsInAnotherWindow)
+// Typing, Add, Delete and the other changes to the code list; what they mark stale or unsaved.
+TEST_F(AssemblerTest, CodeList)
 {
-    UseWindow("2");
-    Program({"!!ORG 2050", "LOOP: DCR B", "JNZ LOOP"});
-    Compile();
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(m.Text1.text(), "2050");
-    EXPECT_EQ(Mem("2050", 5), (Lines{"05", "C2", "50", "20", "76"}));
-    EXPECT_EQ(m.assembly.JumpTagDefs, "LOOP0081");
-    EXPECT_EQ(sim.source.lines().back(), "HLT");
-
-    Compile();  // from 2050 the origin line no longer finds row 1
-    EXPECT_EQ(host.messageTexts(), Lines{Compiler(kFlawedCode)});
-    EXPECT_EQ(sim.source.selected(), 0);
-}
-
-TEST_F(AssemblerTest, StatusLogAndMemoryView)
-{
+    int focused = 0;
+    m.view.focusRequested.connect([&](FocusTarget t) { focused += t == FocusTarget::EnterCode; });
     struct Case {
         const char* name;
-        Lines lines;
-        const char* start;
-        const char* status;
-        StatusColour colour;
-        const char* log;  // system log with D for the date and time
-        bool visible;
-        bool sorted;
+        const char* program;
+        int select;
+        const char* act;  // k: keys (Enter adds), -: Delete, #n: click line n, @: start address, >: append
+        const char* after;
+        int selectedAfter, compiled, saved, focus;
+        const char* field = "";  // the entry field afterwards
+        const char* message = nullptr;
     };
     const Case cases[] = {
-        {"success", {"NOP", "HLT"}, "0000", "Finished Compiling!", StatusColour::Green,
-         "Compiling Program: D\r\nFinished Compiling: D\r\n", true, true},
-        {"flawed line", {"NOP", "MOVE A,B"}, "0000", "Compiler Error", StatusColour::Red, "Compiling Program: D\r\n",
-         true, false},
-        {"empty line ends quietly", {"MVI A,05", "", "JMP NOWH"}, "0000", "Compiling Program...",
-         StatusColour::Yellow, "Compiling Program: D\r\n", false, false},
-        {"invalid start address", {"NOP"}, "1000", "Engine Idle", StatusColour::None, "", false, false},
+        {"key filter", "A", -1, "k*?lp1: !!x.y mov a,b\t\x7f{~X\b", "A", -1, kTrue, kFalse, 0,
+         "LP1: !!X.Y MOV A,B"},
+        {"add trims", "", -1, "k   nop   \r", "NOP", 0, kFalse, kFalse, 1},
+        {"add blanks only: an empty line", "A", -1, "k   \r", "A|", 1, kFalse, kFalse, 1},
+        {"add after the selection", "A|B|C", 0, "kX\r", "A|X|B|C", 1, kFalse, kFalse, 1},
+        {"add with nothing selected", "A|B", -1, "kX\r", "A|B|X", 2, kFalse, kFalse, 1},
+        {"add an empty field", "A", -1, "k\r", "A", -1, kTrue, kTrue, 0, "",
+         "Please enter ASM code in the blank."},
+        {"delete the first of three", "A|B|C", 0, "-", "B|C", 0, kFalse, kFalse, 1},
+        {"delete the last of three", "A|B|C", 2, "-", "A|B", 1, kFalse, kFalse, 1},
+        {"delete the only line", "A", 0, "-", "", -1, kTrue, kFalse, 0},
+        {"delete with nothing selected", "A", -1, "-", "A", -1, kTrue, kFalse, 0, "",
+         "Please choose a line to delete."},
+        {"click a line", "A|B", -1, "#1", "A|B", 1, kFalse, kTrue, 0},
+        {"edit the start address", "A", -1, "@0100", "A", -1, kFalse, kFalse, 0},
+        {"append a line by program", "A", -1, ">HLT", "A|HLT", -1, kTrue, kTrue, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        sim.source.Clear();
-        for (const auto& l : c.lines) sim.source.AppendLine(l);
-        m.Text1.setText(c.start);
-        m.Text13.setText("old text");
-        m.SetStatus("Engine Idle", StatusColour::None);
-        Compile();
-        std::string log = c.log;
-        for (auto at = log.find('D'); at != std::string::npos; at = log.find('D', at + 1))
-            log.replace(at, 1, host.dateTime);
-        EXPECT_EQ(m.Text13.text(), log);
-        EXPECT_EQ(m.ExecStatus.text(), c.status);
-        EXPECT_EQ(m.statusColour.get(), c.colour);
-        EXPECT_EQ(m.view.memoryViewVisible.get(), c.visible);
-        EXPECT_EQ(m.view.memorySorted.get(), c.sorted);
+        Fresh(c.program);
+        if (c.select >= 0) sim.source.List2_Click(c.select);
+        sim.source.EnterCode.setText("");
+        m.run.ProgramCompiled = kTrue;
+        m.document.DocumentSaved = kTrue;
+        focused = 0;
+        const std::string act = c.act, arg = act.substr(1);
+        for (char k : act[0] == 'k' ? arg : "") sim.source.EnterCode_KeyPress(k);
+        if (act[0] == '-') sim.source.Command2_Click();
+        if (act[0] == '#') sim.source.List2_Click(std::stoi(arg));
+        if (act[0] == '@') m.Text1.setText(arg);
+        if (act[0] == '>') sim.source.AppendLine(arg);
+        EXPECT_EQ(Program(), c.after);
+        EXPECT_EQ(sim.source.selected(), c.selectedAfter);
+        EXPECT_EQ(m.run.ProgramCompiled, c.compiled);
+        EXPECT_EQ(m.document.DocumentSaved, c.saved);
+        EXPECT_EQ(focused, c.focus);
+        EXPECT_EQ(sim.source.EnterCode.text(), c.field);
+        EXPECT_EQ(host.messageTexts(), c.message ? Lines{c.message} : Lines{});
     }
-    EXPECT_EQ(sim.source.lineCount(), 1);  // nothing was assembled: no HLT appended
-}
-
-TEST_F(AssemblerTest, StopDuringAssembly)
-{
-    Program({"MVI A,01", "MVI A,02", "MVI A,03", "HLT"});
-    host.onYield = [&] {
-        if (m.LineIndex == 1) Stop();
-    };
-    Compile();
-    EXPECT_EQ(host.messageTexts(), Lines{Compiler(kUserHaltedCompile)});
-    EXPECT_EQ(host.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(sim.source.selected(), 1);
-    EXPECT_EQ(m.ErrorFlag, kTrue);
-    EXPECT_EQ(m.ExecStatus.text(), "Compiler Error");
-    EXPECT_EQ(Mem("0000", 5), (Lines{"3E", "01", "3E", "02", "00"}));
-
-    host.onYield = nullptr;  // the next assembly starts afresh
-    Compile();
-    EXPECT_EQ(m.run.StopRequest, 0);
-    EXPECT_EQ(m.ErrorFlag, kFalse);
+    EXPECT_EQ(ProgramSource::Text1KeyFilter('a'), 'A');
+    EXPECT_EQ(ProgramSource::Text1KeyFilter('*'), '*');
 }
 
 }  // namespace

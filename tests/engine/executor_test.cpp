@@ -1,168 +1,115 @@
-#include <gtest/gtest.h>
-
-#include <functional>
+#include <set>
 #include <string>
-#include <vector>
 
 #include "assembler/sim_fixture.h"
-#include "engine/executor.h"
+#include "engine/decode_table.h"
 
 namespace korvanta {
 namespace {
 
-using Lines = std::vector<std::string>;
-using Pokes = std::vector<std::pair<std::string, Lines>>;
-const std::string kStart = "Start Program: Normal CPU/SET3";
-const Lines kHalted = {"Program Finished: HLT-HOLD", "CPU Idle"};
+using namespace testing;
 
-class ExecutorTest : public testing::SimFixture {
-public:
-    void Fresh(const char* start = "0000")
-    {
-        sim.source.Clear();
-        m.memory.SetupTheMemoryWindow("0");
-        m.run.ProgramCompiled = kFalse;
-        m.Text1.setText(start);
-        m.cpu.SP.setText("0BBB");
-        m.cpu.PC.setText("0000");
-        for (char r : {'A', 'B', 'C', 'D', 'E', 'H', 'L'}) m.cpu.registerField(r)->setText("00");
-        host.messages.clear();
-    }
-    std::string Log(std::initializer_list<const char*> prefixes) const
-    {
-        std::string text;
-        for (const char* p : prefixes) text += std::string(p) + host.dateTime + "\r\n";
-        return text;
-    }
-};
-
-TEST_F(ExecutorTest, LoadAndHalt)
+TEST(DecodeTable, OrderedFirstMatchAndTheTenUndefinedOpcodes)
 {
-    Program({"MVI A,05", "HLT"});
-    Run();
-    EXPECT_EQ(m.cpu.RegisterA.text(), "05");
-    EXPECT_EQ(m.List3.lines(), (Lines{kStart, kHalted[0], kHalted[1]}));
-    EXPECT_EQ(m.ExecStatus.text(), "Program Finished");
-    EXPECT_EQ(m.statusColour.get(), StatusColour::Green);
-    EXPECT_EQ(m.cpu.PC.text(), "0003");
-    EXPECT_EQ(m.Text13.text(),
-              Log({"Compiling Program: ", "Finished Compiling: ", "Executing Program: ", "Finished Executing: "}));
-    EXPECT_EQ(m.view.selectedMemoryRow.get(), 0);
-    EXPECT_TRUE(host.messages.empty());
-}
+    const auto& rows = DecodeRows();
+    std::set<std::string> unmatched;
+    for (int v = 0; v < 256; ++v) {
+        std::string bits;
+        for (int b = 7; b >= 0; --b) bits += ((v >> b) & 1) ? '1' : '0';
+        const DecodeRow* expected = nullptr;
+        for (std::size_t i = 1; i < rows.size() && !expected; ++i) {
+            if (MatchesPattern(rows[i].pattern, bits)) expected = &rows[i];
+        }
+        EXPECT_EQ(DecodeOpcode(bits), expected) << bits;
+        if (!expected) unmatched.insert(bits);
+    }
+    EXPECT_EQ(unmatched, (std::set<std::string>{"00001000", "00010000", "00011000", "00101000", "00111000",
+                                                "11001011", "11011001", "11011101", "11101101", "11111101"}));
 
-TEST_F(ExecutorTest, WholeProgramsToHalt)
-{
-    struct Case {
-        const char* name;
-        Lines lines;
-        Pokes pokes;
-        const char* registers;  // "A BC DE HL"
-        std::function<void(ExecutorTest&)> more = nullptr;
+    // First match where patterns overlap.
+    const std::pair<const char*, const char*> cases[] = {
+        {"00110110", "MVI"},  {"00110001", "LXI"},  {"11111011", "EI"},   {"11000111", "RST"},
+        {"11111111", "RST"},  {"11110101", "PUSH"}, {"11110001", "POP"},  {"00110101", "DCR"},
+        {"00111001", "DAD"},  {"10010110", "SUB"},  {"00100111", "DAA"},  {"01111000", "MOV"},
+        {"01110110", "MOV"},  // HLT is the executor's own test, made before the table
+        {"00ab0001", "LXI"},  {"0011", "none"},     {"0x000000", "none"},
     };
-    const Case cases[] = {
-        {"counting loop with JNZ and a tag", {"MVI B,05", "MVI A,00", "LOOP: INR A", "DCR B", "JNZ LOOP", "HLT"},
-         {}, "05 0000 0000 0000", [](auto& t) { EXPECT_EQ(t.m.cpu.Text5.text() + t.m.cpu.PC.text(), "1000A"); }},
-        {"multiplication by repeated addition",
-         {"MVI A,00", "MVI B,03", "MVI C,04", "LOOP: ADD B", "DCR C", "JNZ LOOP", "HLT"}, {}, "0C 0300 0000 0000"},
-        {"block copy with LDAX, STAX and INX",
-         {"LXI B,0100", "LXI D,0200", "MVI L,03", "LOOP: LDAX B", "STAX D", "INX B", "INX D", "DCR L", "JNZ LOOP"},
-         {{"0100", {"11", "22", "33"}}}, "33 0103 0203 0000",
-         [](auto& t) { EXPECT_EQ(t.Mem("0200", 4), (Lines{"11", "22", "33", "00"})); }},
-        {"subroutine with CALL and RET", {"CALL SUBR", "HLT", "SUBR: MVI A,07", "RET"}, {}, "07 0000 0000 0000",
-         [](auto& t) {
-             EXPECT_EQ(t.m.cpu.SP.text() + t.m.cpu.PC.text(), "0BBB0004");
-             EXPECT_EQ(t.m.returnSlot.ReturnPending, 0);
-         }},
-        {"PUSH then POP through the stack", {"LXI SP,0FF0", "MVI B,12", "MVI C,34", "PUSH B", "POP D", "HLT"}, {},
-         "00 1234 1234 0000", [](auto& t) { EXPECT_EQ(t.Mem("0FEE", 2), (Lines{"34", "12"})); }},
-        {"unsupported instruction skips its immediate", {"MVI A,5A", "ANI 0F", "HLT"}, {}, "5A 0000 0000 0000",
-         [](auto& t) {
-             EXPECT_EQ(t.m.List3.lines(), (Lines{kStart, "Unsupported Command ANI Ignored",
-                                                 "This command will someday by supported", kHalted[0], kHalted[1]}));
-         }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Fresh();
-        for (const auto& [address, bytes] : c.pokes) Poke(address, bytes);
-        for (const auto& l : c.lines) sim.source.AppendLine(l);
-        Run();
-        EXPECT_EQ(Registers(), c.registers);
-        EXPECT_TRUE(host.messages.empty());
-        EXPECT_EQ(m.ExecStatus.text(), "Program Finished");
-        if (c.more) c.more(*this);
+    for (const auto& [bits, instruction] : cases) {
+        const DecodeRow* row = DecodeOpcode(bits);
+        EXPECT_EQ(row ? std::string(row->instruction) : "none", instruction) << bits;
     }
 }
 
-TEST_F(ExecutorTest, RunsThatDoNotReachHalt)
+class ExecutorTest : public SimFixture {};
+
+TEST_F(ExecutorTest, WholeProgramsAndTheirEnds)
 {
-    const std::string oom = kCpuOutOfMemory;
     struct Case {
         const char* name;
-        Lines lines;  // empty: run memory as poked, without assembling
-        Pokes pokes;
+        const char* program;  // none: the memory as poked runs without assembling
+        Bytes pokes;
         const char* start;
+        const char* state;  // A BC DE HL SP PC flags
         const char* status;
-        const char* lastLog;
-        Lines messages;
-        const char* registers;
-        const char* pc;
-        int selected;
+        Lines notes = {};  // program log between its start and its end
+        Bytes memory = {};
     };
     const Case cases[] = {
-        {"undefined opcode", {}, {{"0000", {"00", "08"}}}, "0000", "CPU Error", "Error in Program", {},
-         "00 0000 0000 0000", "0002", 2},
-        {"return with nothing pending", {"RET"}, {}, "0000", "CPU Error", "Error in Program", {}, "00 0000 0000 0000",
-         "0001", 1},
+        {"counting loop with JNZ and a tag", "MVI B,05|MVI A,00|LOOP: INR A|DCR B|JNZ LOOP|HLT", {}, "0000",
+         "05 0000 0000 0000 0BBB 000A 44", "Program Finished"},
+        {"multiplication by addition", "MVI A,00|MVI B,03|MVI C,04|LOOP: ADD B|DCR C|JNZ LOOP|HLT", {},
+         "0000", "0C 0300 0000 0000 0BBB 000C 44", "Program Finished"},
+        {"block copy with LDAX, STAX and INX",
+         "LXI B,0100|LXI D,0200|MVI L,03|LOOP: LDAX B|STAX D|INX B|INX D|DCR L|JNZ LOOP",
+         {{"0100", "11 22 33"}}, "0000", "33 0103 0203 0000 0BBB 0011 44", "Program Finished", {},
+         {{"0200", "11 22 33 00"}}},
+        {"subroutine with CALL and RET", "CALL SUBR|HLT|SUBR: MVI A,07|RET", {}, "0000",
+         "07 0000 0000 0000 0BBB 0004 00", "Program Finished"},
+        // After the CALL row: a return left pending there would be taken here.
+        {"RET with nothing pending", "RET", {}, "0000", "00 0000 0000 0000 0BBB 0001 00", "CPU Error"},
+        {"PUSH then POP through the stack", "LXI SP,0FF0|MVI B,12|MVI C,34|PUSH B|POP D|HLT", {}, "0000",
+         "00 1234 1234 0000 0FF0 000A 00", "Program Finished", {}, {{"0FEE", "34 12"}}},
+        {"unsupported instruction skips its immediate", "MVI A,5A|ANI 0F|HLT", {}, "0000",
+         "5A 0000 0000 0000 0BBB 0005 00", "Program Finished",
+         {"Unsupported Command ANI Ignored", "This command will someday by supported"}},
+        {"undefined opcode", "", {{"0000", "00 08"}}, "0000", "00 0000 0000 0000 0BBB 0002 00", "CPU Error"},
         // 4097 instructions: INX ran 2049 times.
-        {"endless loop", {"LOOP: INX B", "JMP LOOP"}, {}, "0000", "Memory Error", "Out Of Memory", {oom},
-         "00 0801 0000 0000", "0001", 1},
-        {"NOP field up to row 4096", {}, {}, "0000", "Memory Error", "Out Of Memory", {oom}, "00 0000 0000 0000",
-         "0FFF", 4095},
-        {"MVI on the last two rows", {}, {{"0FFE", {"3E", "05"}}}, "0FFE", "Memory Error", "Out Of Memory", {oom},
-         "05 0000 0000 0000", "0FFF", 4095},
-        {"jump to the last row", {}, {{"0000", {"C3", "FF", "0F"}}, {"0FFF", {"3C"}}}, "0000", "Memory Error",
-         "Out Of Memory", {oom}, "00 0000 0000 0000", "0001", 1},
+        {"endless loop", "LOOP: INX B|JMP LOOP", {}, "0000", "00 0801 0000 0000 0BBB 0001 00",
+         "Memory Error"},
+        {"NOP field up to row 4096", "", {}, "0000", "00 0000 0000 0000 0BBB 0FFF 00", "Memory Error"},
+        {"MVI on the last two rows", "", {{"0FFE", "3E 05"}}, "0FFE", "05 0000 0000 0000 0BBB 0FFF 00",
+         "Memory Error"},
+        {"jump to the last row", "", {{"0000", "C3 FF 0F"}, {"0FFF", "3C"}}, "0000",
+         "00 0000 0000 0000 0BBB 0001 00", "Memory Error"},
         // No row follows for PC: the run ends before the last row is fetched.
-        {"run starting on the last row", {}, {{"0FFF", {"3C"}}}, "0FFF", "Memory Error", "Out Of Memory", {oom},
-         "00 0000 0000 0000", "0000", 0},
+        {"run starting on the last row", "", {{"0FFF", "3C"}}, "0FFF", "00 0000 0000 0000 0BBB 0000 00",
+         "Memory Error"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Fresh(c.start);
+        const bool assembled = *c.program != '\0';
+        Fresh(assembled ? c.program : "NOP", c.start);
         m.view.selectedMemoryRow.set(0);
-        for (const auto& [address, bytes] : c.pokes) Poke(address, bytes);
-        for (const auto& l : c.lines) sim.source.AppendLine(l);
-        if (c.lines.empty()) sim.source.AppendLine("NOP");
-        m.options.Check2_Click(c.lines.empty() ? 1 : 0);
+        Poke(c.pokes);
+        m.options.Check2_Click(assembled ? 0 : 1);
+        Stop();  // given while nothing runs, it must not count for this run
         Run();
-        EXPECT_EQ(m.List3.lines(), (Lines{kStart, c.lastLog}));
-        EXPECT_EQ(m.ExecStatus.text(), c.status);
-        EXPECT_EQ(m.statusColour.get(), StatusColour::Red);
-        EXPECT_EQ(host.messageTexts(), c.messages);
-        EXPECT_EQ(Registers(), c.registers);
-        EXPECT_EQ(m.cpu.PC.text(), c.pc);
-        EXPECT_EQ(m.view.selectedMemoryRow.get(), c.selected);
-        EXPECT_EQ(m.ErrorFlag, kTrue);
-        EXPECT_EQ(m.Text13.text().substr(m.Text13.text().rfind("Executing")),
-                  c.messages.empty() ? Log({"Executing Program: ", "Critical Error: "}) : Log({"Executing Program: "}));
+        const std::string status = c.status, pc = m.cpu.PC.text();
+        const bool halted = status == "Program Finished";
+        EXPECT_EQ(Registers() + " " + m.cpu.SP.text() + " " + pc + " " + m.cpu.Text2.text(), c.state);
+        EXPECT_EQ(m.ExecStatus.text(), status);
+        EXPECT_EQ(m.statusColour.get(), halted ? StatusColour::Green : StatusColour::Red);
+        EXPECT_EQ(m.List3.lines(), RunLog(status, false, c.notes));
+        EXPECT_EQ(host.messageTexts(), status == "Memory Error" ? Lines{kCpuOutOfMemory} : Lines{});
+        for (const auto& shown : host.messages) EXPECT_EQ(shown.icon, MsgIcon::Critical);
+        for (const auto& [address, bytes] : c.memory) EXPECT_EQ(Mem(address, bytes), bytes);
+        // The row last fetched stays selected; a HLT clears the selection.
+        EXPECT_EQ(m.view.selectedMemoryRow.get(), halted ? 0 : std::stoi(pc, nullptr, 16));
+        EXPECT_EQ(m.ErrorFlag, halted ? kFalse : kTrue);
+        Lines system = {"Executing Program: "};
+        if (status != "Memory Error") system.push_back(halted ? "Finished Executing: " : "Critical Error: ");
+        EXPECT_TRUE(m.Text13.text().ends_with(Log(system)));
     }
-    EXPECT_EQ(oom.substr(0, 29), "Ombrix Korvanta CPU Error\r\n\r\n");
-    EXPECT_EQ(host.messages[0].icon, MsgIcon::Critical);
-}
-
-TEST_F(ExecutorTest, StartAddressOutsideTheWindowRunsFromRowOne)
-{
-    Poke("0000", {"3E", "05", "76"});
-    m.Text1.setText("1000");
-    m.options.Check2_Click(1);
-    Program({"NOP"});
-    Run();
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_NE(host.messages[0].text.find("\"1000\" is impossible"), std::string::npos);
-    EXPECT_EQ(m.cpu.RegisterA.text(), "05");
-    EXPECT_EQ(m.ExecStatus.text(), "Program Finished");
 }
 
 }  // namespace

@@ -1,241 +1,119 @@
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "assembler/assembler.h"
 #include "assembler/sim_fixture.h"
 
 namespace korvanta {
 namespace {
 
-using Lines = std::vector<std::string>;
-const std::string kStart = "Start Program: Normal CPU/SET3";
-const std::string kStepOn = "Step Execution On";
-const Lines kHalted = {"Program Finished: HLT-HOLD", "CPU Idle"};
+using namespace testing;
 
-class RunControlTest : public testing::SimFixture {
+class RunControlTest : public SimFixture {
 public:
-    void Load(const Lines& lines)
-    {
-        sim.source.Clear();
-        m.run.ProgramCompiled = kFalse;
-        for (const auto& l : lines) sim.source.AppendLine(l);
-    }
-    bool Compiles(const std::function<void()>& command)
-    {
-        m.Text13.setText("");
-        command();
-        return m.Text13.text().find("Compiling Program: ") != std::string::npos;
-    }
+    int hooks = 0;  // calls of the current row's hook
 };
+using T = RunControlTest;
 
-TEST_F(RunControlTest, EmptyCodeList)
+// Run and Step with the two options, Stop, and commands given while a run is in progress. Each row
+// runs twice in a row: a new run starts cleanly after every kind of end.
+TEST_F(RunControlTest, Runs)
 {
-    Run();
-    EXPECT_EQ(host.messageTexts(), Lines{"You must enter valid ASM code into the blank before running your program!"});
-    EXPECT_EQ(host.messages[0].icon, MsgIcon::Critical);
-    EXPECT_TRUE(m.view.runEnabled.get());
-    EXPECT_TRUE(m.List3.lines().empty());
-}
-
-TEST_F(RunControlTest, EachStepExecutesOneInstruction)
-{
-    Load({"MVI A,01", "MVI A,02", "MVI A,03", "HLT"});
-    Lines seen;
-    host.onWait = [&] {
-        seen.push_back(m.cpu.RegisterA.text());
-        Step();
-    };
-    Step();
-    EXPECT_EQ(seen, (Lines{"01", "02", "03"}));
-    EXPECT_EQ(m.List3.lines(), (Lines{kStart, kStepOn, kHalted[0], kHalted[1]}));
-    EXPECT_EQ(m.run.StepMode, kFalse);
-    EXPECT_EQ(m.run.ProgramCompiled, kFalse);  // Step never marks the program assembled
-}
-
-TEST_F(RunControlTest, StepStartsANewRunAfterEveryKindOfEnd)
-{
-    struct Case {
-        const char* name;
-        Lines lines;
-        std::function<void(RunControlTest&)> onWait;
-        const char* status;
-        const char* lastLog;
-        const char* a;
-    };
-    const Case cases[] = {
-        {"HLT", {"MVI A,01", "HLT"}, [](auto& t) { t.Step(); }, "Program Finished", "CPU Idle", "01"},
-        {"error", {"RET"}, nullptr, "CPU Error", "Error in Program", "00"},
-        // Stop while a step waits is noticed after the next step has run.
-        {"user halt", {"MVI A,01", "MVI A,02", "HLT"}, [](auto& t) { t.Stop(); t.Step(); }, "CPU Halted by User",
-         "User Halted", "02"},
-        {"out of memory", {"LOOP: JMP LOOP"}, [](auto& t) { t.Step(); }, "Memory Error", "Out Of Memory", "00"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Load(c.lines);
-        host.onWait = c.onWait ? std::function<void()>([&] { c.onWait(*this); }) : nullptr;
-        for (int run = 0; run < 2; ++run) {
-            m.List3.clear();
-            m.cpu.RegisterA.setText("00");
-            Step();
-            ASSERT_GE(m.List3.lines().size(), 3u);
-            EXPECT_EQ(m.List3.lines()[1], kStepOn);
-            EXPECT_EQ(m.List3.lines().back(), c.lastLog);
-            EXPECT_EQ(m.ExecStatus.text(), c.status);
-            EXPECT_EQ(m.cpu.RegisterA.text(), c.a);
-            EXPECT_EQ(m.run.StepMode, kFalse);
-        }
-    }
-}
-
-TEST_F(RunControlTest, Stop)
-{
-    struct Case {
-        const char* name;
-        std::function<bool(RunControlTest&)> when;  // asked on every yield
-        Lines messages;
-        const char* status;
-        const char* bc;
-    };
-    const Case cases[] = {
-        {"during assembly",
-         [](auto& t) { return t.m.LineIndex == 1 && t.m.ExecStatus.text() == "Compiling Program..."; },
-         {testing::Compiler(kUserHaltedCompile)}, "Compiler Error", "0000"},
-        // The start's own yields come before ErrorFlag is cleared; the Stop still counts.
-        {"at the start of the run",
-         [](auto& t) { return t.m.ExecStatus.text() == "Executing Program..." && t.m.cpu.PC.text() == "0000"; }, {},
-         "CPU Halted by User", "0001"},
-        {"inside a running loop",
-         [](auto& t) { return t.m.ExecStatus.text() == "Executing Program..." && t.m.cpu.RegisterC.text() == "10"; },
-         {}, "CPU Halted by User", "0010"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Load({"LOOP: INX B", "JMP LOOP"});
-        m.cpu.RegisterB.setText("00");
-        m.cpu.RegisterC.setText("00");
-        m.List3.clear();
-        host.messages.clear();
-        host.onYield = [&] {
-            if (c.when(*this)) Stop();
+    const char *good = "MVI A,05|HLT", *flawed = "MVI A,05|HLT|MOVE A,B", *loop = "LOOP: INX B|JMP LOOP";
+    const char* three = "MVI A,01|MVI A,02|MVI A,03|HLT";
+    const auto step = [](T& t) { t.Step(); };
+    const auto stopWhen = [](std::function<bool(T&)> when) {
+        return [when](T& t) {
+            if (when(t)) t.Stop();
         };
-        Run();
-        EXPECT_EQ(host.messageTexts(), c.messages);
-        EXPECT_EQ(m.ExecStatus.text(), c.status);
-        EXPECT_EQ(m.statusColour.get(), StatusColour::Red);
-        EXPECT_EQ(m.cpu.RegisterB.text() + m.cpu.RegisterC.text(), c.bc);
-        EXPECT_TRUE(m.view.runEnabled.get());
-        if (c.messages.empty()) {
-            EXPECT_EQ(m.List3.lines(), (Lines{kStart, "User Halted"}));
-            EXPECT_NE(m.Text13.text().find("Program Aborted: " + host.dateTime + "\r\n"), std::string::npos);
-        } else {
-            EXPECT_TRUE(m.List3.lines().empty());
-            EXPECT_EQ(m.run.ProgramCompiled, kFalse);
+    };
+    const auto executing = [](T& t) { return t.m.ExecStatus.text() == "Executing Program..."; };
+    struct Case {
+        const char* name;
+        bool step;
+        const char* program;
+        std::function<void(T&)> hook;  // Step: on every wait; Run: on every yield
+        int waits;                     // Step: one per instruction after the first
+        const char* registers;         // A BC; 3E 09 76 was in memory before
+        const char* status;
+        Lines messages = {};
+        int check1 = 0, check2 = 0;  // just compile, just run
+        int compiledBefore = kFalse;
+    };
+    const Case cases[] = {
+        {"Run assembles and runs", false, good, nullptr, 0, "05 0000", "Program Finished"},
+        {"Run, assembled before", false, good, nullptr, 0, "09 0000", "Program Finished", {}, 0, 0, kTrue},
+        {"Run, just compile", false, good, nullptr, 0, "00 0000", "Finished Compiling!", {}, 1},
+        {"Run, just run", false, good, nullptr, 0, "09 0000", "Program Finished", {}, 0, 1},
+        {"Run, flawed line: nothing runs", false, flawed, nullptr, 0, "00 0000", "Compiler Error",
+         {Compiler(kFlawedCode)}},
+        {"Run, unmatched tag: nothing runs", false, "MVI A,05|JMP NOWH|HLT", nullptr, 0, "00 0000",
+         "Finished Compiling!", {kUnmatchedTags}},
+        {"Run, empty code list", false, "", nullptr, 0, "00 0000", "Idle", {kEmptyProgramMessage}},
+        {"Step assembles, never marks it", true, good, step, 1, "05 0000", "Program Finished"},
+        {"Step, assembled before", true, good, step, 1, "09 0000", "Program Finished", {}, 0, 0, kTrue},
+        {"Step, just compile: runs unassembled", true, good, step, 1, "09 0000", "Program Finished", {}, 1},
+        {"Step ignores just run", true, good, step, 1, "05 0000", "Program Finished", {}, 0, 1},
+        {"Step, flawed line: what was emitted runs", true, flawed, step, 1, "05 0000", "Program Finished",
+         {Compiler(kFlawedCode)}},
+        {"Step to an error", true, "RET", nullptr, 0, "00 0000", "CPU Error"},
+        // Stop while a step waits is noticed after the next step has run.
+        {"Step, then Stop", true, three, [](T& t) { t.Stop(); t.Step(); }, 1, "02 0000",
+         "CPU Halted by User"},
+        {"Step out of memory", true, loop, step, 4096, "00 0801", "Memory Error", {kCpuOutOfMemory}},
+        {"Stop during assembly", false, three,
+         stopWhen([](T& t) { return t.m.LineIndex == 2 && t.m.ExecStatus.text() == "Compiling Program..."; }),
+         0, "00 0000", "Compiler Error", {Compiler(kUserHaltedCompile)}},
+        // The start's own yields come before ErrorFlag is cleared; the Stop still counts.
+        {"Stop at the start of the run", false, loop,
+         stopWhen([=](T& t) { return executing(t) && t.m.cpu.PC.text() == "0000"; }), 0, "00 0001",
+         "CPU Halted by User"},
+        {"Stop inside a running loop", false, loop,
+         stopWhen([=](T& t) { return executing(t) && t.m.cpu.RegisterC.text() == "10"; }), 0, "00 0010",
+         "CPU Halted by User"},
+        {"Run and Step refused during a run", false, three,
+         [=](T& t) {
+             if (!executing(t) || t.hooks++ > 3) return;
+             t.Run();
+             t.Step();
+         },
+         0, "03 0000", "Program Finished"},
+        {"Run refused while a step waits", true, three, [](T& t) { t.Run(); t.Step(); }, 3, "03 0000",
+         "Program Finished"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::function<void()> hook = c.hook ? std::function<void()>([&] { c.hook(*this); }) : nullptr;
+        host.onWait = c.step ? hook : nullptr;
+        host.onYield = c.step ? nullptr : hook;
+        for (int run = 0; run < 2; ++run) {
+            Fresh(c.program);
+            Poke({{"0000", "3E 09 76"}});
+            m.ExecStatus.setText("Idle");
+            m.options.Check1_Click(c.check1);
+            m.options.Check2_Click(c.check2);
+            m.run.ProgramCompiled = c.compiledBefore;
+            host.waits = hooks = 0;
+            c.step ? Step() : Run();
+            const std::string status = c.status;
+            EXPECT_EQ(host.waits, c.waits);
+            EXPECT_EQ(Registers().substr(0, 7), c.registers);
+            EXPECT_EQ(m.ExecStatus.text(), status);
+            EXPECT_EQ(m.List3.lines(), RunLog(status, c.step));
+            EXPECT_EQ(host.messageTexts(), c.messages);
+            EXPECT_EQ(m.run.StepMode, kFalse);
+            EXPECT_FALSE(m.run.running);
+            EXPECT_TRUE(m.view.runEnabled.get());
+            EXPECT_EQ(m.run.ProgramCompiled, c.step ? c.compiledBefore : c.messages.empty() ? kTrue : kFalse);
+            const bool compilerMessage = !c.messages.empty() && c.messages[0].starts_with(Compiler(""));
+            EXPECT_EQ(sim.source.selected(), compilerMessage ? 2 : -1);  // the line that failed
+            EXPECT_EQ(m.Text13.text().ends_with(Log({"Program Aborted: "})), status == "CPU Halted by User");
         }
     }
-}
-
-TEST_F(RunControlTest, AnEarlierStopDoesNotWordALaterError)
-{
-    Load({"NOP"});
-    Stop();  // while nothing runs
-    Poke("0000", {"08"});
-    m.options.Check2_Click(1);
-    Run();
-    EXPECT_EQ(m.ExecStatus.text(), "CPU Error");
-}
-
-TEST_F(RunControlTest, JustCompileAndJustRun)
-{
-    Load({"MVI A,05", "HLT"});
-    m.options.Check1_Click(1);
-    Run();
-    EXPECT_EQ(Mem("0000", 3), (Lines{"3E", "05", "76"}));
-    EXPECT_TRUE(m.List3.lines().empty());
-    EXPECT_EQ(m.run.ProgramCompiled, kTrue);
-    EXPECT_EQ(m.ExecStatus.text(), "Finished Compiling!");
-
-    m.options.Check1_Click(0);
-    Poke("0001", {"09"});
-    EXPECT_FALSE(Compiles([&] { Run(); }));  // already assembled
-    EXPECT_EQ(m.cpu.RegisterA.text(), "09");
-
-    m.run.ProgramCompiled = kFalse;
-    m.options.Check2_Click(1);
-    Poke("0001", {"42"});
-    EXPECT_FALSE(Compiles([&] { Run(); }));
-    EXPECT_EQ(m.cpu.RegisterA.text(), "42");
-    EXPECT_EQ(m.ExecStatus.text(), "Program Finished");
-}
-
-TEST_F(RunControlTest, ChangesThatCallForAssemblingAgain)
-{
-    const std::pair<const char*, std::function<void(RunControlTest&)>> cases[] = {
-        {"a line added", [](auto& t) { t.sim.source.EnterCode.setText("NOP"); t.sim.source.Command1_Click(); }},
-        {"a line clicked", [](auto& t) { t.sim.source.List2_Click(0); }},
-        {"start address edited", [](auto& t) { t.m.Text1.setText("0100"); t.m.Text1.setText("0000"); }},
-        {"memory reset", [](auto& t) { t.m.memoryCommands.Toolbar2_ButtonClick(1); }},
-    };
-    for (const auto& [name, change] : cases) {
-        Load({"MVI A,05", "HLT"});
-        ASSERT_TRUE(Compiles([&] { Run(); })) << name;
-        EXPECT_FALSE(Compiles([&] { Run(); })) << name;
-        change(*this);
-        EXPECT_TRUE(Compiles([&] { Run(); })) << name;
-        EXPECT_EQ(m.ExecStatus.text(), "Program Finished") << name;
-    }
-}
-
-TEST_F(RunControlTest, FailedAssemblyRunsNothingButStepGoesOn)
-{
-    const std::pair<Lines, std::string> cases[] = {
-        {{"MVI A,07", "HLT", "MOVE A,B"}, testing::Compiler(kFlawedCode)},
-        {{"MVI A,07", "JMP NOWH", "HLT"}, kUnmatchedTags},
-    };
-    for (const auto& [lines, message] : cases) {
-        Load(lines);
-        host.messages.clear();
-        Run();
-        EXPECT_EQ(host.messageTexts(), Lines{message});
-        EXPECT_TRUE(m.List3.lines().empty());
-        EXPECT_EQ(m.run.ProgramCompiled, kFalse);
-    }
-    // Step does not look at the outcome of assembling: what was emitted runs.
-    Load({"MVI A,07", "HLT", "MOVE A,B"});
-    host.onWait = [&] { Step(); };
-    Step();
-    EXPECT_EQ(m.cpu.RegisterA.text(), "07");
-    EXPECT_EQ(m.ExecStatus.text(), "Program Finished");
-}
-
-TEST_F(RunControlTest, NestedRunsAreRefused)
-{
-    Load({"MVI A,01", "MVI A,02", "HLT"});
-    int nested = 0;
-    host.onYield = [&] {
-        if (m.ExecStatus.text() != "Executing Program..." || nested++ > 3) return;
-        Run();
-        Step();
-    };
-    Run();
-    EXPECT_GT(nested, 0);
-    EXPECT_EQ(m.List3.lines(), (Lines{kStart, kHalted[0], kHalted[1]}));
-    EXPECT_EQ(host.waits, 0);
-    EXPECT_FALSE(m.run.running);
-
-    // While a stepping run waits, Run is refused and Step takes the next step.
     host.onYield = nullptr;
-    host.onWait = [&] {
-        Run();
-        Step();
-    };
-    Step();
-    EXPECT_EQ(host.waits, 2);
-    EXPECT_EQ(m.List3.lines(), (Lines{kStart, kStepOn, kHalted[0], kHalted[1]}));
-    EXPECT_TRUE(host.messages.empty());
+    Stop();
+    Compile();  // an assembly starts afresh after a Stop
+    EXPECT_EQ(m.run.StopRequest, 0);
+    EXPECT_EQ(m.ErrorFlag, kFalse);
 }
 
 }  // namespace
