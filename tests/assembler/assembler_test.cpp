@@ -163,5 +163,48 @@ TEST_F(AssemblerTest, CodeList)
     EXPECT_EQ(ProgramSource::Text1KeyFilter('*'), '*');
 }
 
+// The messages are the program's own words, misspellings included; the other
+// tests use the constants, so these rows pin the texts themselves.
+TEST_F(SimFixture, MessagesReadWordForWord)
+{
+    const std::string prefix = "Ombrix Korvanta Compiler Message:\n\n";
+    const struct {
+        const char* program;
+        const char* start;
+        std::string message;
+    } cases[] = {
+        {"MOV A", "0000",
+         prefix + "The compiler has reached code that either does not have the correct number of arguments or "
+                  "is flawed in another way.  Check the highlighted code and try again.  This is a fatal error.  "
+                  "Compiling must start at line zero again.  (KVNTA:6522)"},
+        {"JMP AAAA|HLT", "0000",
+         "Ombrix Korvanta could not match up all jump tags.  Check tags and try agian,"},
+        {"LXI H,2050", "0FFE",
+         "The simulated CPU is out a memory to store your ASM code.  Set the start of the program earlier or "
+         "decrease the size of your program."},
+        {"LOOP: JMP LOOP", "0000",
+         "Ombrix Korvanta CPU Error\r\n\r\nThe simulated CPU is out of available memory.  This may have "
+         "occurred because of damage to the compiled ASM code, a continuous loop, or a program that is larger "
+         "than 65 KB.  Check your ASM, recompile the program, and try again.  This is a fatal error."},
+        {"", "0000", "You must enter valid ASM code into the blank before running your program!"},
+    };
+    for (const auto& c : cases) {
+        Fresh(c.program, c.start);
+        if (!*c.program) sim.source.Clear();
+        Run();
+        ASSERT_EQ(host.messages.size(), 1u) << c.program;
+        EXPECT_EQ(host.messages[0].text, c.message) << c.program;
+        EXPECT_EQ(host.messages[0].title, "Korvanta");
+        EXPECT_EQ(host.messages[0].icon, MsgIcon::Critical);
+    }
+    Fresh("MVI A,05");
+    m.options.Check3.set(0);
+    Compile();
+    EXPECT_EQ(host.messageTexts(),
+              Lines{prefix + "The compilier has reached the end of the code, but no \"HLT\" command exists.  Add "
+                             "this command and compile again.  This is a fatal error.  Compiling must start at "
+                             "line zero again.  (KVNTA:6523)"});
+}
+
 }  // namespace
 }  // namespace korvanta
