@@ -1,28 +1,10 @@
 // Project files as PROGRAM, the instruction reference and the sample programs.
 
-#include "cli/cli_process.h"
+#include "support/cli_process.h"
 #include "reference/instruction_reference.h"
 
 namespace korvanta::clitest {
 namespace {
-
-// A project as the save procedure writes it: 50-byte records, a 16-bit number and, for texts, the text.
-std::string record(int value, const std::string& text = "")
-{
-    std::string r(50, '\0');
-    r[0] = static_cast<char>(value & 0xFF);
-    r[1] = static_cast<char>(value >> 8);
-    return r.replace(2, text.size(), text);
-}
-
-std::string project(std::vector<std::string> lines, int justCompile, const std::string& a)
-{
-    std::string bytes = record(8, "Korvanta") + record(justCompile) + record(0) + record(1) + record(1);
-    lines.insert(lines.begin(), {a, "00", "00", "00", "00", "00", "00", "0BBB", "0000", "00", "###Start###"});
-    lines.insert(lines.end(), {"###END###", "END"});
-    for (const std::string& text : lines) bytes += record(static_cast<int>(text.size()), text);
-    return bytes;
-}
 
 TEST_F(CliTest, ProjectIsKnownByItsFirstRecordAndBringsItsOptionsAndFields)
 {

@@ -1,6 +1,6 @@
 // `korvanta-cli run` on text programs: the report, the exit status and the options.
 
-#include "cli/cli_process.h"
+#include "support/cli_process.h"
 
 namespace korvanta::clitest {
 namespace {
