@@ -53,14 +53,55 @@ int DataTransfer::RowOfPair(const std::string& high, const std::string& low)
     return RowFromConvertedValue(m_.ConvertedValue);
 }
 
+bool DataTransfer::ReadOperandWord(std::string& low, std::string& high)
+{
+    if (!OperandRowsExist(2)) return false;
+    ++m_.LocationIndex;
+    low = m_.memory.ReadMemory(m_.LocationIndex);
+    ++m_.LocationIndex;
+    high = m_.memory.ReadMemory(m_.LocationIndex);
+    return true;
+}
+
 int DataTransfer::DirectAddressRow()
 {
-    if (!OperandRowsExist(2)) return 0;
-    ++m_.LocationIndex;
-    const std::string low = m_.memory.ReadMemory(m_.LocationIndex);
-    ++m_.LocationIndex;
-    const std::string high = m_.memory.ReadMemory(m_.LocationIndex);
-    return RowOfPair(high, low);
+    std::string low, high;
+    return ReadOperandWord(low, high) ? RowOfPair(high, low) : 0;
+}
+
+int DataTransfer::DirectWordRow()
+{
+    const int row = DirectAddressRow();
+    if (row == 0) return 0;
+    // At the window's last address the high byte would lie past it.
+    if (!m_.window.hasRow(row + 1)) {
+        m_.memory.ReportOutOfRange();
+        return 0;
+    }
+    return row;
+}
+
+std::string DataTransfer::RegisterLetterAt(std::size_t position)
+{
+    m_.ConvertedValue.clear();
+    m_.cpu.ReturnFromRegisterCodes(Mid(m_.CurrentOpcode, position, 3));
+    return m_.ConvertedValue;
+}
+
+void DataTransfer::AssembleBD(std::string_view bOpcode, std::string_view dOpcode)
+{
+    const std::string_view pair = LastChars(1);
+    if (pair == "B") EmitOpcode(bOpcode, true);
+    else if (pair == "D") EmitOpcode(dOpcode, true);
+    else m_.ErrorFlag = kTrue;
+}
+
+int DataTransfer::RowOfBD()
+{
+    const std::string_view pair = Mid(m_.CurrentOpcode, 3, 2);
+    if (pair == "00") return RowOfPair(m_.cpu.RegisterB.text(), m_.cpu.RegisterC.text());
+    if (pair == "01") return RowOfPair(m_.cpu.RegisterD.text(), m_.cpu.RegisterE.text());
+    return 0;
 }
 
 void DataTransfer::AssembleDirect(std::string_view opcode, bool opcodeFirst)
@@ -124,12 +165,8 @@ void DataTransfer::MOV(int RoutineMode)
     }
     if (RoutineMode != kExecute) return;
 
-    m_.ConvertedValue.clear();
-    m_.cpu.ReturnFromRegisterCodes(Mid(m_.CurrentOpcode, 3, 3));
-    const std::string destination = m_.ConvertedValue;
-    m_.ConvertedValue.clear();
-    m_.cpu.ReturnFromRegisterCodes(Mid(m_.CurrentOpcode, 6, 3));
-    const std::string source = m_.ConvertedValue;
+    const std::string destination = RegisterLetterAt(3);
+    const std::string source = RegisterLetterAt(6);
 
     TextField* to = m_.cpu.registerField(destination);
     TextField* from = m_.cpu.registerField(source);
@@ -174,9 +211,7 @@ void DataTransfer::MVI(int RoutineMode)
     if (RoutineMode != kExecute) return;
 
     if (!OperandRowsExist(1)) return;
-    m_.ConvertedValue.clear();
-    m_.cpu.ReturnFromRegisterCodes(Mid(m_.CurrentOpcode, 3, 3));
-    const std::string destination = m_.ConvertedValue;
+    const std::string destination = RegisterLetterAt(3);
     ++m_.LocationIndex;
     const std::string immediate = m_.memory.ReadMemory(m_.LocationIndex);
     if (TextField* field = m_.cpu.registerField(destination)) {
@@ -215,12 +250,9 @@ void DataTransfer::LXI(int RoutineMode)
     }
     if (RoutineMode != kExecute) return;
 
-    if (!OperandRowsExist(2)) return;
+    std::string low, high;
+    if (!ReadOperandWord(low, high)) return;
     const std::string_view code = Mid(m_.CurrentOpcode, 3, 3);
-    ++m_.LocationIndex;
-    const std::string low = m_.memory.ReadMemory(m_.LocationIndex);
-    ++m_.LocationIndex;
-    const std::string high = m_.memory.ReadMemory(m_.LocationIndex);
     TextField* highField = nullptr;
     TextField* lowField = nullptr;
     if (code == "000") highField = &m_.cpu.RegisterB, lowField = &m_.cpu.RegisterC;
@@ -264,13 +296,8 @@ void DataTransfer::LHLD(int RoutineMode)
         return;
     }
     if (RoutineMode != kExecute) return;
-    const int row = DirectAddressRow();
+    const int row = DirectWordRow();
     if (row == 0) return;
-    // At the window's last address the high byte would lie past it.
-    if (!m_.window.hasRow(row + 1)) {
-        m_.memory.ReportOutOfRange();
-        return;
-    }
     const std::string low = m_.memory.ReadMemory(row);
     const std::string high = m_.memory.ReadMemory(row + 1);
     m_.cpu.RegisterL.setText(low);
@@ -284,12 +311,8 @@ void DataTransfer::SHLD(int RoutineMode)
         return;
     }
     if (RoutineMode != kExecute) return;
-    const int row = DirectAddressRow();
+    const int row = DirectWordRow();
     if (row == 0) return;
-    if (!m_.window.hasRow(row + 1)) {
-        m_.memory.ReportOutOfRange();
-        return;
-    }
     m_.memory.EnterintoMEMory(row, m_.cpu.RegisterL.text());
     m_.memory.EnterintoMEMory(row + 1, m_.cpu.RegisterH.text());
 }
@@ -297,17 +320,11 @@ void DataTransfer::SHLD(int RoutineMode)
 void DataTransfer::LDAX(int RoutineMode)
 {
     if (RoutineMode == kAssemble) {
-        const std::string_view pair = LastChars(1);
-        if (pair == "B") EmitOpcode("00001010", true);
-        else if (pair == "D") EmitOpcode("00011010", true);
-        else m_.ErrorFlag = kTrue;
+        AssembleBD("00001010", "00011010");
         return;
     }
     if (RoutineMode != kExecute) return;
-    const std::string_view pair = Mid(m_.CurrentOpcode, 3, 2);
-    int row = 0;
-    if (pair == "00") row = RowOfPair(m_.cpu.RegisterB.text(), m_.cpu.RegisterC.text());
-    else if (pair == "01") row = RowOfPair(m_.cpu.RegisterD.text(), m_.cpu.RegisterE.text());
+    const int row = RowOfBD();
     if (row == 0) return;
     m_.cpu.RegisterA.setText(m_.memory.ReadMemory(row));
 }
@@ -315,17 +332,11 @@ void DataTransfer::LDAX(int RoutineMode)
 void DataTransfer::STAX(int RoutineMode)
 {
     if (RoutineMode == kAssemble) {
-        const std::string_view pair = LastChars(1);
-        if (pair == "B") EmitOpcode("00000010", true);
-        else if (pair == "D") EmitOpcode("00010010", true);
-        else m_.ErrorFlag = kTrue;
+        AssembleBD("00000010", "00010010");
         return;
     }
     if (RoutineMode != kExecute) return;
-    const std::string_view pair = Mid(m_.CurrentOpcode, 3, 2);
-    int row = 0;
-    if (pair == "00") row = RowOfPair(m_.cpu.RegisterB.text(), m_.cpu.RegisterC.text());
-    else if (pair == "01") row = RowOfPair(m_.cpu.RegisterD.text(), m_.cpu.RegisterE.text());
+    const int row = RowOfBD();
     if (row == 0) return;
     m_.memory.EnterintoMEMory(row, m_.cpu.RegisterA.text());
 }

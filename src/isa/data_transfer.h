@@ -35,10 +35,20 @@ private:
     bool OperandRowsExist(int count);
     // The row of the address at H,L (or any high,low pair), or 0 after ConvertMEMtoINDEX failed.
     int RowOfPair(const std::string& high, const std::string& low);
+    // Reads the two operand bytes, leaving LocationIndex on the high one; false when OperandRowsExist(2) is not.
+    bool ReadOperandWord(std::string& low, std::string& high);
     // LDA, STA, LHLD, SHLD: reads the two address bytes, leaving LocationIndex
     // on the high one, and returns the row, or 0 on failure.
     int DirectAddressRow();
+    // LHLD, SHLD: as DirectAddressRow, and the row after it is in the window (else reported, 0).
+    int DirectWordRow();
     void AssembleDirect(std::string_view opcode, bool opcodeFirst);
+    // The letter of the register code at position in CurrentOpcode (also left in ConvertedValue), or "".
+    std::string RegisterLetterAt(std::size_t position);
+    // LDAX, STAX: the operand is B or D.
+    void AssembleBD(std::string_view bOpcode, std::string_view dOpcode);
+    // LDAX, STAX: the row of the address in B,C or D,E, or 0.
+    int RowOfBD();
 };
 
 }  // namespace korvanta
