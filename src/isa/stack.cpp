@@ -29,19 +29,22 @@ public:
     };
 
     // The pair named by bits 5 and 4 of the opcode. M, code 110, is PSW here.
-    bool DecodePair(Pair& pair)
+    // For any other opcode ErrorFlag is set and the fields stay null.
+    Pair DecodePair()
     {
         CpuFields& cpu = m_.cpu;
         const std::string& op = m_.CurrentOpcode;
-        if (op.size() != 8) return false;
-        cpu.ReturnFromRegisterCodes(std::string_view(op).substr(2, 3));
-        const std::string& letter = m_.ConvertedValue;
-        if (letter == "B") pair = {&cpu.RegisterC, &cpu.RegisterB};
-        else if (letter == "D") pair = {&cpu.RegisterE, &cpu.RegisterD};
-        else if (letter == "H") pair = {&cpu.RegisterL, &cpu.RegisterH};
-        else if (letter == "M") pair = {&cpu.RegisterA, &cpu.Text2};
-        else return false;
-        return true;
+        Pair pair;
+        if (op.size() == 8) {
+            cpu.ReturnFromRegisterCodes(std::string_view(op).substr(2, 3));
+            const std::string& letter = m_.ConvertedValue;
+            if (letter == "B") pair = {&cpu.RegisterC, &cpu.RegisterB};
+            else if (letter == "D") pair = {&cpu.RegisterE, &cpu.RegisterD};
+            else if (letter == "H") pair = {&cpu.RegisterL, &cpu.RegisterH};
+            else if (letter == "M") pair = {&cpu.RegisterA, &cpu.Text2};
+        }
+        if (pair.low == nullptr) m_.ErrorFlag = kTrue;
+        return pair;
     }
 
     // The row of the stack pointer, or 0 after the conversion has failed.
@@ -84,11 +87,8 @@ public:
 
     void Push()
     {
-        Pair pair;
-        if (!DecodePair(pair)) {
-            m_.ErrorFlag = kTrue;
-            return;
-        }
+        const Pair pair = DecodePair();
+        if (pair.low == nullptr) return;
         int k = StackRow();
         if (k == 0) return;
         --k;
@@ -103,11 +103,8 @@ public:
 
     void Pop()
     {
-        Pair pair;
-        if (!DecodePair(pair)) {
-            m_.ErrorFlag = kTrue;
-            return;
-        }
+        const Pair pair = DecodePair();
+        if (pair.low == nullptr) return;
         int k = StackRow();
         if (k == 0) return;
         pair.low->setText(m_.window.data(k));
