@@ -50,13 +50,47 @@ QHBoxLayout* okCancelRow(QPushButton* ok, QPushButton* cancel)
 
 }  // namespace
 
+// ---- What the dialogs share --------------------------------------------------
+
+CoreDialog::CoreDialog(QWidget* parent, const QString& name, const QString& title) : QDialog(parent)
+{
+    setObjectName(name);
+    setWindowTitle(title);
+}
+
+void CoreDialog::createButtons(const QString& okName, const QString& cancelName)
+{
+    ok_ = new QPushButton(QStringLiteral("Ok"), this);
+    ok_->setObjectName(okName);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setObjectName(cancelName);
+    connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void CoreDialog::showInFront(QWidget* focus)
+{
+    show();
+    raise();
+    activateWindow();
+    focus->setFocus();
+}
+
+void CoreDialog::reject()
+{
+    if (isVisible()) cancelInCore();
+}
+
+void CoreDialog::closeEvent(QCloseEvent* event)
+{
+    reject();
+    event->accept();
+}
+
 // ---- EditMemory -------------------------------------------------------------
 
 EditMemoryDialog::EditMemoryDialog(MemoryCommands& commands, QWidget* parent)
-    : QDialog(parent), commands_(commands)
+    : CoreDialog(parent, QStringLiteral("EditMemory"), QStringLiteral("Edit Memory")), commands_(commands)
 {
-    setObjectName(QStringLiteral("EditMemory"));
-    setWindowTitle(QStringLiteral("Edit Memory"));
     const QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
 
     address_ = new QLineEdit(this);
@@ -71,12 +105,8 @@ EditMemoryDialog::EditMemoryDialog(MemoryCommands& commands, QWidget* parent)
     itsKEY_ = new QLabel(this);
     itsKEY_->setObjectName(QStringLiteral("itsKEY"));
     itsKEY_->hide();
-    ok_ = new QPushButton(QStringLiteral("Ok"), this);
-    ok_->setObjectName(QStringLiteral("Command1"));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("Command2"));
+    createButtons(QStringLiteral("Command1"), QStringLiteral("Command2"));
     connect(ok_, &QPushButton::clicked, this, [this] { pressOk(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Memory Address:"), address_);
@@ -93,10 +123,7 @@ void EditMemoryDialog::open(const EditMemoryState& state)
     itsKEY_->setText(QString::number(state.itsKEY));
     address_->setText(QString::fromStdString(state.address));
     data_->setText(QString::fromStdString(state.data));
-    show();
-    raise();
-    activateWindow();
-    data_->setFocus();
+    showInFront(data_);
     data_->selectAll();
 }
 
@@ -105,35 +132,23 @@ void EditMemoryDialog::pressOk()
     commands_.EditMemoryOk(itsKEY_->text().toInt(), data_->text().toStdString());
 }
 
-void EditMemoryDialog::reject()
+void EditMemoryDialog::cancelInCore()
 {
-    if (isVisible()) commands_.EditMemoryCancel();
-}
-
-void EditMemoryDialog::closeEvent(QCloseEvent* event)
-{
-    reject();
-    event->accept();
+    commands_.EditMemoryCancel();
 }
 
 // ---- ShowMem ----------------------------------------------------------------
 
 ShowMemDialog::ShowMemDialog(MemoryCommands& commands, QWidget* parent)
-    : QDialog(parent), commands_(commands)
+    : CoreDialog(parent, QStringLiteral("ShowMem"), QStringLiteral("Show memory")), commands_(commands)
 {
-    setObjectName(QStringLiteral("ShowMem"));
-    setWindowTitle(QStringLiteral("Show memory"));
     entry_ = new QLineEdit(this);
     entry_->setObjectName(QStringLiteral("MemoryAddress"));
     entry_->setMaxLength(4);
     entry_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     new KeyFilter(entry_, dialogEntryHooks([this] { pressOk(); }));
-    ok_ = new QPushButton(QStringLiteral("Ok"), this);
-    ok_->setObjectName(QStringLiteral("Command1"));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("Command2"));
+    createButtons(QStringLiteral("Command1"), QStringLiteral("Command2"));
     connect(ok_, &QPushButton::clicked, this, [this] { pressOk(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeHeading(QStringLiteral("Show memory"), this));
@@ -144,10 +159,7 @@ ShowMemDialog::ShowMemDialog(MemoryCommands& commands, QWidget* parent)
 
 void ShowMemDialog::open()
 {
-    show();
-    raise();
-    activateWindow();
-    entry_->setFocus();
+    showInFront(entry_);
     entry_->selectAll();
 }
 
@@ -156,24 +168,16 @@ void ShowMemDialog::pressOk()
     commands_.ShowMemOk(entry_->text().toStdString());
 }
 
-void ShowMemDialog::reject()
+void ShowMemDialog::cancelInCore()
 {
-    if (isVisible()) commands_.ShowMemCancel();
-}
-
-void ShowMemDialog::closeEvent(QCloseEvent* event)
-{
-    reject();
-    event->accept();
+    commands_.ShowMemCancel();
 }
 
 // ---- SaveProgram ------------------------------------------------------------
 
 SaveProgramDialog::SaveProgramDialog(Documents& documents, QWidget* parent)
-    : QDialog(parent), documents_(documents)
+    : CoreDialog(parent, QStringLiteral("SaveProgram"), QStringLiteral("Save Program")), documents_(documents)
 {
-    setObjectName(QStringLiteral("SaveProgram"));
-    setWindowTitle(QStringLiteral("Save Program"));
     SaveDialogState& state = documents_.saveDialog;
 
     label3_ = makeHeading(QString::fromStdString(state.Label3.get()), this);
@@ -209,11 +213,8 @@ SaveProgramDialog::SaveProgramDialog(Documents& documents, QWidget* parent)
     f3->addWidget(frame1_);
     f3->addWidget(frame2_);
 
-    ok_ = new QPushButton(QStringLiteral("Ok"), this);
-    ok_->setObjectName(QStringLiteral("Command2"));
+    createButtons(QStringLiteral("Command2"), QStringLiteral("Command1"));
     ok_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("Command1"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label3_);
@@ -234,7 +235,6 @@ SaveProgramDialog::SaveProgramDialog(Documents& documents, QWidget* parent)
     connect(check1_, &QCheckBox::clicked, this,
             [this](bool checked) { documents_.saveDialog.Check1.set(checked ? 1 : 0); });
     connect(ok_, &QPushButton::clicked, this, [this] { documents_.SaveDialog_Ok(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
 
     auto follow = [this](auto& observable) {
         const int id = observable.changed.connect([this] { showState(); });
@@ -281,21 +281,12 @@ void SaveProgramDialog::showState()
 void SaveProgramDialog::open()
 {
     showState();
-    show();
-    raise();
-    activateWindow();
-    ok_->setFocus();
+    showInFront(ok_);
 }
 
-void SaveProgramDialog::reject()
+void SaveProgramDialog::cancelInCore()
 {
-    if (isVisible()) documents_.SaveDialog_Cancel();
-}
-
-void SaveProgramDialog::closeEvent(QCloseEvent* event)
-{
-    reject();
-    event->accept();
+    documents_.SaveDialog_Cancel();
 }
 
 }  // namespace korvanta::app

@@ -24,17 +24,14 @@ struct EditMemoryState;
 
 namespace korvanta::app {
 
-class EditMemoryDialog : public QDialog {
+// What the three dialogs share: an Ok and a Cancel button, and a Cancel
+// (the button, Escape or closing the window) that goes to the core only
+// while the dialog shows; the core hides the dialog itself.
+class CoreDialog : public QDialog {
     Q_OBJECT
 public:
-    EditMemoryDialog(MemoryCommands& commands, QWidget* parent);
-
-    void open(const EditMemoryState& state);
     void closeFromCore() { hide(); }
 
-    QLineEdit* dataEntry() const { return data_; }
-    QLineEdit* addressField() const { return address_; }
-    QLabel* itsKEY() const { return itsKEY_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
@@ -42,7 +39,31 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
+    CoreDialog(QWidget* parent, const QString& name, const QString& title);
+    // Creates ok_ and cancel_ under these object names; Cancel rejects.
+    void createButtons(const QString& okName, const QString& cancelName);
+    // Shows the dialog in front of the others with the focus on focus.
+    void showInFront(QWidget* focus);
     void closeEvent(QCloseEvent* event) override;
+    virtual void cancelInCore() = 0;
+
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+class EditMemoryDialog : public CoreDialog {
+    Q_OBJECT
+public:
+    EditMemoryDialog(MemoryCommands& commands, QWidget* parent);
+
+    void open(const EditMemoryState& state);
+
+    QLineEdit* dataEntry() const { return data_; }
+    QLineEdit* addressField() const { return address_; }
+    QLabel* itsKEY() const { return itsKEY_; }
+
+protected:
+    void cancelInCore() override;
 
 private:
     void pressOk();
@@ -50,59 +71,43 @@ private:
     QLineEdit* address_;
     QLineEdit* data_;
     QLabel* itsKEY_;
-    QPushButton* ok_;
-    QPushButton* cancel_;
 };
 
-class ShowMemDialog : public QDialog {
+class ShowMemDialog : public CoreDialog {
     Q_OBJECT
 public:
     ShowMemDialog(MemoryCommands& commands, QWidget* parent);
 
     void open();
-    void closeFromCore() { hide(); }
 
     QLineEdit* entry() const { return entry_; }
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* cancelButton() const { return cancel_; }
-
-public Q_SLOTS:
-    void reject() override;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void cancelInCore() override;
 
 private:
     void pressOk();
     MemoryCommands& commands_;
     QLineEdit* entry_;
-    QPushButton* ok_;
-    QPushButton* cancel_;
 };
 
-class SaveProgramDialog : public QDialog {
+class SaveProgramDialog : public CoreDialog {
     Q_OBJECT
 public:
     SaveProgramDialog(Documents& documents, QWidget* parent);
     ~SaveProgramDialog() override;
 
     void open();
-    void closeFromCore() { hide(); }
     // Shows the core's dialog state again (after a click that may not have
     // changed any value the core holds).
     void showState();
 
     QRadioButton* option(int n) const { return options_[std::size_t(n - 1)]; }
     QCheckBox* memoryCheck() const { return check1_; }
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* cancelButton() const { return cancel_; }
     QLabel* heading() const { return label3_; }
 
-public Q_SLOTS:
-    void reject() override;
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void cancelInCore() override;
 
 private:
     void disconnectCore();
@@ -113,8 +118,6 @@ private:
     QGroupBox* frame3_;
     std::vector<QRadioButton*> options_;
     QCheckBox* check1_;
-    QPushButton* ok_;
-    QPushButton* cancel_;
     std::vector<std::function<void()>> disconnects_;
 };
 
