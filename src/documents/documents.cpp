@@ -262,37 +262,38 @@ void Documents::SaveDialog_Form_Load()
     }
 }
 
+namespace {
+
+// Sets the chosen option and clears the other three, in the order given.
+void selectOption(Observable<int>& chosen, Observable<int>& a, Observable<int>& b, Observable<int>& c)
+{
+    chosen.set(1);
+    a.set(0);
+    b.set(0);
+    c.set(0);
+}
+
+}  // namespace
+
 void Documents::Option1_Click()
 {
     if (!saveDialog.Option1Enabled) return;
-    saveDialog.Option1.set(1);
-    saveDialog.Option2.set(0);
-    saveDialog.Option3.set(0);
-    saveDialog.Option4.set(0);
+    selectOption(saveDialog.Option1, saveDialog.Option2, saveDialog.Option3, saveDialog.Option4);
 }
 
 void Documents::Option2_Click()
 {
-    saveDialog.Option2.set(1);
-    saveDialog.Option1.set(0);
-    saveDialog.Option3.set(0);
-    saveDialog.Option4.set(0);
+    selectOption(saveDialog.Option2, saveDialog.Option1, saveDialog.Option3, saveDialog.Option4);
 }
 
 void Documents::Option3_Click()
 {
-    saveDialog.Option3.set(1);
-    saveDialog.Option4.set(0);
-    saveDialog.Option1.set(0);
-    saveDialog.Option2.set(0);
+    selectOption(saveDialog.Option3, saveDialog.Option4, saveDialog.Option1, saveDialog.Option2);
 }
 
 void Documents::Option4_Click()
 {
-    saveDialog.Option4.set(1);
-    saveDialog.Option3.set(0);
-    saveDialog.Option1.set(0);
-    saveDialog.Option2.set(0);
+    selectOption(saveDialog.Option4, saveDialog.Option3, saveDialog.Option1, saveDialog.Option2);
 }
 
 void Documents::SaveDialog_Ok()
