@@ -3,10 +3,13 @@
 // Texts and small rules shared by the document commands.
 
 #include <string>
+#include <vector>
 
 #include "machine/host.h"
 
 namespace korvanta {
+
+class CpuFields;
 
 inline constexpr const char* kDocumentTitle = "Ombrix Korvanta";
 inline constexpr const char* kPrintingTitle = "Ombrix Korvanta - Printing...";
@@ -16,7 +19,11 @@ namespace documents_detail {
 std::string trimBlanks(const std::string& text);
 // Appends ".QSM" unless the name's last four characters already are ".QSM".
 std::string withQsmSuffix(const std::string& fileName);
+// The registers, a blank line, then PC, SP and the flags, as an export or a
+// printout lists them; the two name PC and SP differently.
+std::vector<std::string> cpuStateLines(const CpuFields& cpu, const std::string& pcName, const std::string& spName);
 }  // namespace documents_detail
+using documents_detail::cpuStateLines;
 using documents_detail::trimBlanks;
 using documents_detail::withQsmSuffix;
 

@@ -60,8 +60,8 @@ public:
     // Text exports (ask for a file name first) and their dialog-free forms.
     void ExportProgramOnly();
     void ExportProgramAndStates();
-    bool ExportProgramOnlyTo(const std::string& fileName);
-    bool ExportProgramAndStatesTo(const std::string& fileName);
+    bool ExportProgramOnlyTo(const std::string& fileName) { return exportTo(fileName, false); }
+    bool ExportProgramAndStatesTo(const std::string& fileName) { return exportTo(fileName, true); }
 
     void PrintDocument();
 
@@ -81,6 +81,7 @@ private:
     bool saveProjectFile(const std::string& fileName, bool withMemory);
     bool writeTextFile(const std::string& fileName, const std::vector<std::string>& lines);
     void loadProject(const std::string& fileName);
+    bool exportTo(const std::string& fileName, bool withStates);
     void exportWithDialog(bool withStates);
     void beginSaving();
     void closeSaveDialog(bool projectSaved);

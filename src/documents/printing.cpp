@@ -49,19 +49,9 @@ void Documents::PrintDocument()
         p.printLine("CPU State:");
         printBlankLines(p, 2);
 
-        const CpuFields& c = m_.cpu;
         p.setFont(kFace, 12, false);
-        p.printLine("Register A: " + c.RegisterA.text());
-        p.printLine("Register B: " + c.RegisterB.text());
-        p.printLine("Register C: " + c.RegisterC.text());
-        p.printLine("Register D: " + c.RegisterD.text());
-        p.printLine("Register E: " + c.RegisterE.text());
-        p.printLine("Register H: " + c.RegisterH.text());
-        p.printLine("Register L: " + c.RegisterL.text());
-        printBlankLines(p, 1);
-        p.printLine("Program Counter (PC): " + c.PC.text());
-        p.printLine("Stack Pointer (SP): " + c.SP.text());
-        p.printLine("Flags (HEX): " + c.Text2.text());
+        for (const std::string& line : cpuStateLines(m_.cpu, "Program Counter (PC)", "Stack Pointer (SP)"))
+            p.printLine(line);
         printBlankLines(p, 2);
         p.printLine(m_.Text13.text());
 

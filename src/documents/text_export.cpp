@@ -20,6 +20,22 @@ void appendHeadingAndProgram(std::vector<std::string>& out, const ProgramSource&
 
 }  // namespace
 
+std::vector<std::string> documents_detail::cpuStateLines(const CpuFields& c, const std::string& pcName,
+                                                         const std::string& spName)
+{
+    return {"Register A: " + c.RegisterA.text(),
+            "Register B: " + c.RegisterB.text(),
+            "Register C: " + c.RegisterC.text(),
+            "Register D: " + c.RegisterD.text(),
+            "Register E: " + c.RegisterE.text(),
+            "Register H: " + c.RegisterH.text(),
+            "Register L: " + c.RegisterL.text(),
+            "",
+            pcName + ": " + c.PC.text(),
+            spName + ": " + c.SP.text(),
+            "Flags (HEX): " + c.Text2.text()};
+}
+
 std::vector<std::string> Documents::ProgramOnlyLines()
 {
     std::vector<std::string> out;
@@ -33,18 +49,8 @@ std::vector<std::string> Documents::ProgramAndStatesLines()
     std::vector<std::string> out;
     appendHeadingAndProgram(out, source_);
     out.push_back("CPU States");
-    const CpuFields& c = m_.cpu;
-    out.push_back("Register A: " + c.RegisterA.text());
-    out.push_back("Register B: " + c.RegisterB.text());
-    out.push_back("Register C: " + c.RegisterC.text());
-    out.push_back("Register D: " + c.RegisterD.text());
-    out.push_back("Register E: " + c.RegisterE.text());
-    out.push_back("Register H: " + c.RegisterH.text());
-    out.push_back("Register L: " + c.RegisterL.text());
-    out.push_back("");
-    out.push_back("Program Counter: " + c.PC.text());
-    out.push_back("Stack Pointer: " + c.SP.text());
-    out.push_back("Flags (HEX): " + c.Text2.text());
+    for (std::string& line : cpuStateLines(m_.cpu, "Program Counter", "Stack Pointer"))
+        out.push_back(std::move(line));
     out.push_back("");
     out.push_back("Memory:");
     for (int n = 1; n <= m_.window.rowCount(); ++n) {
@@ -72,22 +78,13 @@ bool Documents::writeTextFile(const std::string& fileName, const std::vector<std
     return true;
 }
 
-bool Documents::ExportProgramOnlyTo(const std::string& fileName)
+bool Documents::exportTo(const std::string& fileName, bool withStates)
 {
     if (trimBlanks(fileName).empty()) {
         showSavingError(sys::BadFileName());
         return false;
     }
-    return writeTextFile(fileName, ProgramOnlyLines());
-}
-
-bool Documents::ExportProgramAndStatesTo(const std::string& fileName)
-{
-    if (trimBlanks(fileName).empty()) {
-        showSavingError(sys::BadFileName());
-        return false;
-    }
-    return writeTextFile(fileName, ProgramAndStatesLines());
+    return writeTextFile(fileName, withStates ? ProgramAndStatesLines() : ProgramOnlyLines());
 }
 
 void Documents::exportWithDialog(bool withStates)
