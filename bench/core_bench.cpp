@@ -10,6 +10,26 @@
 namespace korvanta::bench {
 namespace {
 
+// A rig holding a 20-line program, and the path of a file called name in a scratch folder.
+struct FileRig : Rig {
+    TempDir dir;
+    const std::string file;
+
+    explicit FileRig(const std::string& name) : file(dir.file(name)) { load(MixedProgram(20)); }
+};
+
+// Times step until it fails; returns whether it never did.
+template <class Step>
+bool TimeWhileOk(benchmark::State& state, Step step)
+{
+    bool ok = true;
+    for (auto _ : state) {
+        ok = step();
+        if (!ok) break;
+    }
+    return ok;
+}
+
 void BM_SetupTheMemoryWindow(benchmark::State& state)
 {
     Rig rig;
@@ -72,15 +92,10 @@ BENCHMARK(BM_RunFullInstructionBudget)->Unit(benchmark::kMillisecond);
 
 void BM_SaveAndOpenWithMemory(benchmark::State& state)
 {
-    Rig rig;
-    rig.load(MixedProgram(20));
-    TempDir dir;
-    const std::string file = dir.file("BENCH.QSM");
-    bool ok = true;
-    for (auto _ : state) {
-        ok = rig.sim.documents.SaveProjectTo(file, true) && rig.sim.documents.OpenProjectFrom(file);
-        if (!ok) break;
-    }
+    FileRig rig("BENCH.QSM");
+    const std::string& file = rig.file;
+    const bool ok = TimeWhileOk(
+        state, [&] { return rig.sim.documents.SaveProjectTo(file, true) && rig.sim.documents.OpenProjectFrom(file); });
     if (!ok || !rig.host.messages.empty()) {
         state.SkipWithError("save or open failed");
         return;
@@ -95,29 +110,19 @@ BENCHMARK(BM_SaveAndOpenWithMemory)->Unit(benchmark::kMillisecond);
 // The two halves of the figure above, to tell which one costs.
 void BM_SaveWithMemory(benchmark::State& state)
 {
-    Rig rig;
-    rig.load(MixedProgram(20));
-    TempDir dir;
-    const std::string file = dir.file("BENCH.QSM");
-    bool ok = true;
-    for (auto _ : state) {
-        ok = rig.sim.documents.SaveProjectTo(file, true);
-        if (!ok) break;
-    }
+    FileRig rig("BENCH.QSM");
+    const bool ok = TimeWhileOk(state, [&] { return rig.sim.documents.SaveProjectTo(rig.file, true); });
     if (!ok) state.SkipWithError("save failed");
 }
 BENCHMARK(BM_SaveWithMemory)->Unit(benchmark::kMillisecond);
 
 void BM_OpenWithMemory(benchmark::State& state)
 {
-    Rig rig;
-    rig.load(MixedProgram(20));
-    TempDir dir;
-    const std::string file = dir.file("BENCH.QSM");
-    bool ok = rig.sim.documents.SaveProjectTo(file, true);
+    FileRig rig("BENCH.QSM");
+    bool ok = rig.sim.documents.SaveProjectTo(rig.file, true);
     for (auto _ : state) {
         if (!ok) break;
-        ok = rig.sim.documents.OpenProjectFrom(file);
+        ok = rig.sim.documents.OpenProjectFrom(rig.file);
     }
     if (!ok || rig.sim.source.lineCount() != 20) state.SkipWithError("open failed");
 }
@@ -125,15 +130,8 @@ BENCHMARK(BM_OpenWithMemory)->Unit(benchmark::kMillisecond);
 
 void BM_ExportProgramAndStates(benchmark::State& state)
 {
-    Rig rig;
-    rig.load(MixedProgram(20));
-    TempDir dir;
-    const std::string file = dir.file("export.txt");
-    bool ok = true;
-    for (auto _ : state) {
-        ok = rig.sim.documents.ExportProgramAndStatesTo(file);
-        if (!ok) break;
-    }
+    FileRig rig("export.txt");
+    const bool ok = TimeWhileOk(state, [&] { return rig.sim.documents.ExportProgramAndStatesTo(rig.file); });
     if (!ok || !rig.host.messages.empty()) state.SkipWithError("export failed");
 }
 BENCHMARK(BM_ExportProgramAndStates)->Unit(benchmark::kMillisecond);
