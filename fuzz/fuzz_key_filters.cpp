@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "fuzz_support.h"
@@ -36,6 +37,22 @@ void CheckFilters(char c)
     bool pressedOk = false;
     if (auto k = MemoryCommands::DialogKeyFilter(c, &pressedOk)) KORVANTA_REQUIRE(IsFieldKey(*k));
     KORVANTA_REQUIRE(!pressedOk || c == '\r');
+}
+
+// What a dialog's entry field of maxLength characters holds after the keys.
+std::string TypeIntoDialogEntry(std::string_view keys, std::size_t maxLength)
+{
+    std::string entry;
+    for (char c : keys) {
+        auto k = MemoryCommands::DialogKeyFilter(c);
+        if (!k) continue;
+        if (*k == '\b') {
+            if (!entry.empty()) entry.pop_back();
+        } else if (entry.size() < maxLength) {
+            entry += *k;
+        }
+    }
+    return entry;
 }
 
 }  // namespace
@@ -77,30 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     case 2: {  // the scroll dialog: typed entry, then Ok
-        std::string entry;
-        for (char c : keys) {
-            auto k = MemoryCommands::DialogKeyFilter(c);
-            if (!k) continue;
-            if (*k == '\b') {
-                if (!entry.empty()) entry.pop_back();
-            } else if (entry.size() < 4) {
-                entry += *k;
-            }
-        }
-        rig.m.memoryCommands.ShowMemOk(entry);
+        rig.m.memoryCommands.ShowMemOk(TypeIntoDialogEntry(keys, 4));
         break;
     }
     case 3: {  // the edit dialog on a row picked by the keys, then Ok
-        std::string entry;
-        for (char c : keys) {
-            auto k = MemoryCommands::DialogKeyFilter(c);
-            if (!k) continue;
-            if (*k == '\b') {
-                if (!entry.empty()) entry.pop_back();
-            } else if (entry.size() < 2) {
-                entry += *k;
-            }
-        }
+        const std::string entry = TypeIntoDialogEntry(keys, 2);
         const int row = 1 + static_cast<int>((which / 4) * 64 + keys.size()) % MemoryWindow::kRows;
         if (auto dialog = rig.m.memoryCommands.ListView1_DblClick(row)) {
             rig.m.memoryCommands.EditMemoryOk(dialog->itsKEY, entry);
