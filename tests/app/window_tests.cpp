@@ -248,6 +248,22 @@ TEST_F(GuiTest, StopEndsAnEndlessLoop)
     EXPECT_TRUE(host.messages.empty()) << "stopped before the instruction limit";
 }
 
+TEST_F(GuiTest, ClosingTheWindowEndsAWaitingSteppingRun)
+{
+    typeProgram({"LOOP: JMP LOOP"});
+    host.answers = {MsgAnswer::No};  // no save before exiting
+    int waits = 0;
+    host.onWait = [&] {
+        if (++waits == 1) window->close();
+        else if (waits > 3) sim().machine.run.StepRequest = korvanta::kTrue;  // a broken build must not hang
+        QCoreApplication::processEvents();
+    };
+    press(12);
+    EXPECT_EQ(waits, 1) << "the run kept waiting for a Step after its window closed";
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(sim().machine.ExecStatus.text(), "CPU Halted by User");
+}
+
 TEST_F(GuiTest, RangeChangeAnsweredYesThenNo)
 {
     auto* combo = find<QComboBox>("Combo1");
