@@ -129,17 +129,14 @@ TEST_F(EncodingTest, RejectsBadOperandsKeepingOnlyAnOpcodeThatGoesFirst)
 TEST_F(EncodingTest, OtherModesDoNothing)
 {
     Poke(1, "3E 05");
-    const std::string state = "A=01 B=02 H=06 F=00 SP=0BBB err=0";
+    const std::string state = "A=01 B=02 H=06 F=00 SP=0BBB at=1 err=0";
     Set(state);
     m.SourceLine = "MVI A,05";
+    m.CurrentOpcode = "00111110";
     host.yields = 0;
     for (int mode : {0, 3, -1}) {
-        for (int r = 0; r < kRoutineCount; ++r) {
-            Set("at=1");
-            m.CurrentOpcode = "00111110";
+        for (int r = 0; r < kRoutineCount; ++r)
             isa.Call(static_cast<Routine>(r), mode);
-            EXPECT_EQ(m.LocationIndex, 1) << RoutineName(static_cast<Routine>(r));
-        }
     }
     EXPECT_EQ(Now(state) + " " + Rows(1, 4), state + " 3E 05 00");
     EXPECT_TRUE(m.List3.lines().empty() && m.assembly.JumpTagRefs.empty() && m.assembly.HaltAssembled == 0);
