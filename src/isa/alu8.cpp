@@ -105,15 +105,7 @@ void Alu8::RegisterOrMemory(Op op, std::string_view operand, int stepMode, int w
         return;
     }
 
-    m_.conv.GetBinary8(m_.cpu.RegisterA.text());
-    BitText accumulatorBits;
-    accumulatorBits.assign(m_.ConvertedValue);
-    const int carryIn = withCarry != kFalse ? CarryFieldValue() : 0;
-    const DigitLoop loop = op == Op::Add ? AddDigits(operandBits.view(), accumulatorBits.view(), carryIn)
-                                         : SubtractDigits(accumulatorBits.view(), operandBits.view(), carryIn);
-    m_.cpu.Text7.setText(std::string_view(&loop.afterBit3, 1));
-    m_.cpu.Text11.setText(std::string_view(&loop.afterBit7, 1));
-    Finish(loop, {});
+    WithAccumulator(op, operandBits, withCarry);
 }
 
 void Alu8::Immediate(Op op, int withCarry)
@@ -127,12 +119,19 @@ void Alu8::Immediate(Op op, int withCarry)
     m_.conv.GetBinary8(m_.memory.ReadMemory(m_.LocationIndex));
     BitText immediateBits;
     immediateBits.assign(m_.ConvertedValue);
+    WithAccumulator(op, immediateBits, withCarry);
+}
+
+// Accumulator plus or minus the operand (and the carry when asked), into the
+// accumulator, with AC and CY from the digit loop.
+void Alu8::WithAccumulator(Op op, const digits::BitText& operandBits, int withCarry)
+{
     m_.conv.GetBinary8(m_.cpu.RegisterA.text());
     BitText accumulatorBits;
     accumulatorBits.assign(m_.ConvertedValue);
     const int carryIn = withCarry != kFalse ? CarryFieldValue() : 0;
-    const DigitLoop loop = op == Op::Add ? AddDigits(immediateBits.view(), accumulatorBits.view(), carryIn)
-                                         : SubtractDigits(accumulatorBits.view(), immediateBits.view(), carryIn);
+    const DigitLoop loop = op == Op::Add ? AddDigits(operandBits.view(), accumulatorBits.view(), carryIn)
+                                         : SubtractDigits(accumulatorBits.view(), operandBits.view(), carryIn);
     m_.cpu.Text7.setText(std::string_view(&loop.afterBit3, 1));
     m_.cpu.Text11.setText(std::string_view(&loop.afterBit7, 1));
     Finish(loop, {});

@@ -88,6 +88,7 @@ private:
     enum class Op { Add, Subtract };
     void RegisterOrMemory(Op op, std::string_view operand, int stepMode, int withCarry);
     void Immediate(Op op, int withCarry);
+    void WithAccumulator(Op op, const digits::BitText& operandBits, int withCarry);
     // S, the new value, P and Z; the caller has set AC and CY. The new value
     // goes to RegisterA when `into` is empty, else to the operand it names.
     void Finish(const DigitLoop& loop, std::string_view into);
