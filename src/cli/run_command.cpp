@@ -3,7 +3,8 @@
 #include <cctype>
 
 #include "cli/cli_host.h"
-#include "cli/program_file.h"
+#include "engine/program_loader.h"
+#include "engine/run_setup.h"
 #include "cli/report.h"
 #include "engine/simulator.h"
 
@@ -15,64 +16,6 @@ std::string upper(std::string text)
 {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
-}
-
-TextField* fieldNamed(CpuFields& cpu, const std::string& name)
-{
-    if (name == "SP") return &cpu.SP;
-    if (name == "FLAGS") return &cpu.Text2;
-    return cpu.registerField(name);
-}
-
-// What a field shows after `keys` were typed into it, emptied first: the
-// key filter, backspace and the maximum length as the keyboard meets them.
-template <class Filter>
-std::string typeKeys(std::string_view keys, int maxLength, Filter filter)
-{
-    std::string text;
-    for (char key : keys) {
-        std::optional<char> c = filter(key);
-        if (!c) continue;
-        if (*c == '\b') {
-            if (!text.empty()) text.pop_back();
-        } else if (maxLength == 0 || static_cast<int>(text.size()) < maxLength) {
-            text += *c;
-        }
-    }
-    return text;
-}
-
-void applySet(Machine& m, const std::pair<std::string, std::string>& set)
-{
-    CpuFields& cpu = m.cpu;
-    TextField& field = *fieldNamed(cpu, set.first);
-    field.setText(typeKeys(set.second, field.maxLength(),
-                           [&](char key) { return CpuFields::KeyFilter(field.text(), key); }));
-    if (&field == &cpu.Text2) {
-        cpu.Text2LostFocus();
-    } else if (&field != &cpu.SP) {
-        cpu.RegisterLostFocus(field);
-    }
-}
-
-// The edit dialog opened on the row of the address, the byte typed, Ok.
-bool applyPoke(Machine& m, const std::pair<std::string, std::string>& poke, std::string& error)
-{
-    const std::string address = upper(poke.first);
-    int row = m.window.rowOfAddress(address);
-    if (row == 0) {
-        const std::string& digit = m.window.windowDigit.get();
-        error = "--poke: address '" + poke.first + "' is not in the memory window " + digit + "000-" + digit + "FFF";
-        return false;
-    }
-    std::optional<EditMemoryState> dialog = m.memoryCommands.ListView1_DblClick(row);
-    if (!dialog) {
-        error = "--poke: the memory row of '" + poke.first + "' cannot be edited";
-        return false;
-    }
-    std::string data = typeKeys(poke.second, 2, [](char key) { return MemoryCommands::DialogKeyFilter(key); });
-    m.memoryCommands.EditMemoryOk(dialog->itsKEY, data);
-    return true;
 }
 
 int usageError(std::ostream& err, const std::string& reason)
@@ -122,18 +65,12 @@ int Run(const RunOptions& options, std::ostream& out, std::ostream& err)
     std::string error;
     if (!LoadProgram(sim, options.program, error)) return usageError(err, error);
 
-    if (options.window) {
-        // The option is the user's Yes to the range-change question.
-        host.answerNextQuestionSilently(kRangeChangeQuestion, MsgAnswer::Yes);
-        m.memoryCommands.Combo1_Click(*options.window);
-    }
-    if (options.start) {
-        m.Text1.setText(typeKeys(*options.start, m.Text1.maxLength(),
-                                 [](char key) { return std::optional<char>(ProgramSource::Text1KeyFilter(key)); }));
-    }
-    for (const auto& set : options.sets) applySet(m, set);
-    for (const auto& poke : options.pokes) {
-        if (!applyPoke(m, poke, error)) return usageError(err, error);
+    // The window option is the user's Yes to the range-change question.
+    if (options.window) SelectWindow(m, host, *options.window);
+    if (options.start) TypeStartAddress(m, *options.start);
+    for (const auto& [name, value] : options.sets) TypeIntoField(m, *SettableField(m, name), value);
+    for (const auto& [address, byte] : options.pokes) {
+        if (auto reason = PokeMemory(m, address, byte)) return usageError(err, "--poke: " + *reason);
     }
     if (options.noAutoHlt) m.options.Check3.set(0);
     if (options.noOrg) m.options.Check4.set(0);

@@ -36,6 +36,7 @@ void Executor::DoExecute()
     m_.host.yield();
     m_.ErrorFlag = kFalse;
 
+    const int budget = m_.options.MaxInstructions.get();
     int count = 0;
     for (;;) {
         if (m_.run.StepMode == kTrue) {
@@ -72,7 +73,7 @@ void Executor::DoExecute()
         }
 
         ++count;
-        if (count > kInstructionBudget) {
+        if (count > budget) {
             EndOutOfMemory();
             return;
         }

@@ -12,7 +12,8 @@ inline constexpr const char* kCpuOutOfMemory =
     "because of damage to the compiled ASM code, a continuous loop, or a program that is larger than 65 KB.  "
     "Check your ASM, recompile the program, and try again.  This is a fatal error.";
 
-// More counted instructions than this end a run: the guard against endless loops.
+// More counted instructions than the budget end a run: the guard against
+// endless loops. This is the budget unless the user sets another.
 inline constexpr int kInstructionBudget = 4096;
 
 class Executor {

@@ -58,12 +58,20 @@ private:
     std::vector<std::string> lines_;
 };
 
+inline constexpr int kDefaultInstructionBudget = 4096;
+inline constexpr int kMaxInstructionBudget = 100'000'000;
+
 // The check boxes of the "Options" frame. Check1 and Check2 exclude each other.
 struct Options {
     Observable<int> Check1{0};  // "Just compile (do not run)"
     Observable<int> Check2{0};  // "Jun run (do not compile)"
     Observable<int> Check3{1};  // "Automatically add "HLT" if necessary"
     Observable<int> Check4{1};  // "Understand textual "!!ORG" commands"
+    // "Full 8085 (carry out every instruction)": the real chip's behaviour
+    // instead of the classic one. Off unless the user or the project asks.
+    Observable<int> Full8085{0};
+    // A run ends after more counted instructions than this, in both modes.
+    Observable<int> MaxInstructions{kDefaultInstructionBudget};
 
     // A user's click leaving the box at value.
     void Check1_Click(int value)

@@ -1,4 +1,4 @@
-#include "cli/program_file.h"
+#include "engine/program_loader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 #include "engine/simulator.h"
 
-namespace korvanta::cli {
+namespace korvanta {
 
 namespace {
 
@@ -89,7 +89,7 @@ std::vector<std::string> TypedProgramLines(std::string_view text)
     return lines;
 }
 
-bool LoadProgram(Simulator& sim, const std::string& path, std::string& error)
+bool ReadProgramFile(const std::string& path, std::string& bytes, std::string& error)
 {
     std::error_code ec;
     auto status = std::filesystem::status(path, ec);
@@ -108,9 +108,22 @@ bool LoadProgram(Simulator& sim, const std::string& path, std::string& error)
             return false;
         }
     }
+    return readAtMost(path, kMaxProgramFileBytes, bytes, error);
+}
 
+void TypeProgramLines(Simulator& sim, const std::vector<std::string>& lines)
+{
+    ProgramSource& source = sim.source;
+    for (const std::string& line : lines) {
+        source.EnterCode.setText(line);
+        source.Command1_Click();
+    }
+}
+
+bool LoadProgram(Simulator& sim, const std::string& path, std::string& error)
+{
     std::string bytes;
-    if (!readAtMost(path, kMaxProgramFileBytes, bytes, error)) return false;
+    if (!ReadProgramFile(path, bytes, error)) return false;
 
     if (LooksLikeProjectFile(bytes)) {
         if (!sim.documents.OpenProjectFrom(path)) {
@@ -119,13 +132,8 @@ bool LoadProgram(Simulator& sim, const std::string& path, std::string& error)
         }
         return true;
     }
-
-    ProgramSource& source = sim.source;
-    for (std::string& line : TypedProgramLines(bytes)) {
-        source.EnterCode.setText(line);
-        source.Command1_Click();
-    }
+    TypeProgramLines(sim, TypedProgramLines(bytes));
     return true;
 }
 
-}  // namespace korvanta::cli
+}  // namespace korvanta

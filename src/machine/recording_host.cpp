@@ -1,11 +1,11 @@
-#include "cli/cli_host.h"
+#include "machine/recording_host.h"
 
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
 
-namespace korvanta::cli {
+namespace korvanta {
 
 const char* iconName(MsgIcon icon)
 {
@@ -18,7 +18,7 @@ const char* iconName(MsgIcon icon)
     return "none";
 }
 
-MsgAnswer CliHost::messageBox(const MessageRequest& request)
+MsgAnswer RecordingHost::messageBox(const MessageRequest& request)
 {
     if (silent_ && request.buttons != MsgButtons::Ok && silent_->first == request.text) {
         MsgAnswer answer = silent_->second;
@@ -26,17 +26,16 @@ MsgAnswer CliHost::messageBox(const MessageRequest& request)
         return answer;
     }
     messages_.push_back({request.title, request.text, iconName(request.icon)});
-    err_ << request.title << ": " << request.text << '\n';
-    err_.flush();
+    noticed(messages_.back());
     return request.buttons == MsgButtons::Ok ? MsgAnswer::Ok : request.defaultButton;
 }
 
-void CliHost::answerNextQuestionSilently(std::string text, MsgAnswer answer)
+void RecordingHost::answerNextQuestionSilently(std::string text, MsgAnswer answer)
 {
     silent_ = std::make_pair(std::move(text), answer);
 }
 
-std::string CliHost::dateTimeText()
+std::string RecordingHost::dateTimeText()
 {
     std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm local{};
@@ -46,14 +45,14 @@ std::string CliHost::dateTimeText()
     return buffer;
 }
 
-std::string CliHost::currentDirectory()
+std::string RecordingHost::currentDirectory()
 {
     std::error_code ec;
     auto path = std::filesystem::current_path(ec);
     return ec ? std::string() : path.string();
 }
 
-bool CliHost::changeDirectory(const std::string& path)
+bool RecordingHost::changeDirectory(const std::string& path)
 {
     if (path.empty()) return false;
     std::error_code ec;
@@ -61,4 +60,4 @@ bool CliHost::changeDirectory(const std::string& path)
     return !ec;
 }
 
-}  // namespace korvanta::cli
+}  // namespace korvanta

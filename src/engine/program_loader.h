@@ -1,7 +1,8 @@
 #pragma once
 
-// Reading the PROGRAM argument: a project file, recognised by its first
-// record, or a text file of program lines typed into the entry field.
+// Reading a program from a file: a project file, recognised by its first
+// record, or a text file of program lines typed into the entry field. The
+// command-line tool, the grader and the window's import all read them so.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,10 +11,8 @@
 #include <vector>
 
 namespace korvanta {
-class Simulator;
-}
 
-namespace korvanta::cli {
+class Simulator;
 
 // Larger files are refused before they are read: the memory window holds
 // 4096 bytes, and a project of 100,000 lines is only 5 MB.
@@ -29,8 +28,16 @@ bool LooksLikeProjectFile(std::string_view bytes);
 // the LF is dropped like any other control character.
 std::vector<std::string> TypedProgramLines(std::string_view text);
 
-// Loads PROGRAM into the simulator. On failure returns false and leaves a
-// one-line reason in `error`.
+// Reads a whole program file, refusing folders, missing files and files over
+// kMaxProgramFileBytes. On failure returns false with a one-line reason.
+bool ReadProgramFile(const std::string& path, std::string& bytes, std::string& error);
+
+// Loads the program file at path into the simulator: a project is opened,
+// any other text is typed line by line. On failure returns false and leaves
+// a one-line reason in `error`.
 bool LoadProgram(Simulator& sim, const std::string& path, std::string& error);
 
-}  // namespace korvanta::cli
+// Types each line into the entry field and presses Add.
+void TypeProgramLines(Simulator& sim, const std::vector<std::string>& lines);
+
+}  // namespace korvanta
