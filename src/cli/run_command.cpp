@@ -1,6 +1,8 @@
 #include "cli/run_command.h"
 
 #include <cctype>
+#include <iostream>
+#include <memory>
 
 #include "cli/cli_host.h"
 #include "engine/program_loader.h"
@@ -22,6 +24,39 @@ int usageError(std::ostream& err, const std::string& reason)
 {
     err << "korvanta-cli: " << reason << '\n';
     return kExitUsage;
+}
+
+// The raw texts of the options that are checked after parsing.
+struct RawRunOptions {
+    RunOptions options;
+    std::string window;
+    std::vector<std::string> sets;
+    std::vector<std::string> pokes;
+    std::string save;
+    std::string exportFile;
+};
+
+int runParsed(CLI::App& run, RawRunOptions& raw)
+{
+    RunOptions& options = raw.options;
+    if (run.count("--window")) {
+        std::string digit;
+        if (auto error = ParseWindow(raw.window, digit)) return UsageError(*error);
+        options.window = digit;
+    }
+    for (const std::string& text : raw.sets) {
+        std::pair<std::string, std::string> set;
+        if (auto error = ParseSet(text, set)) return UsageError(*error);
+        options.sets.push_back(set);
+    }
+    for (const std::string& text : raw.pokes) {
+        std::pair<std::string, std::string> poke;
+        if (auto error = ParseAssignment("--poke", text, poke)) return UsageError(*error);
+        options.pokes.push_back(poke);
+    }
+    if (run.count("--save")) options.save = raw.save;
+    if (run.count("--export")) options.exportFile = raw.exportFile;
+    return Run(options, std::cout, std::cerr);
 }
 
 }  // namespace
@@ -103,6 +138,38 @@ int Run(const RunOptions& options, std::ostream& out, std::ostream& err)
 
     for (const std::string& reason : fileErrors) status = usageError(err, reason);
     return status;
+}
+
+Command AddRunCommand(CLI::App& app)
+{
+    auto raw = std::make_shared<RawRunOptions>();
+    RunOptions& options = raw->options;
+    CLI::App* run = app.add_subcommand("run", "Load PROGRAM, press Run once and report the machine state.");
+    run->add_option("PROGRAM", options.program, "A project file or a text file of program lines")
+        ->required()
+        ->type_name("");
+    run->add_option("--window", raw->window, "Show the memory window D (0-9 or A-F) before running")->type_name("D");
+    run->add_option("--start", options.start, "Start program at memory location ADDR")->type_name("ADDR");
+    run->add_option("--set", raw->sets, "Type VALUE into field NAME (A, B, C, D, E, H, L, SP, FLAGS); repeatable")
+        ->allow_extra_args(false)
+        ->type_name("NAME=VALUE");
+    run->add_option("--poke", raw->pokes, "Edit the memory byte at ADDR to BYTE; repeatable")
+        ->allow_extra_args(false)
+        ->type_name("ADDR=BYTE");
+    run->add_flag("--no-auto-hlt", options.noAutoHlt, "Clear \"Automatically add \"HLT\" if necessary\"");
+    run->add_flag("--no-org", options.noOrg, "Clear \"Understand textual \"!!ORG\" commands\"");
+    auto* compileOnly = run->add_flag("--compile-only", options.compileOnly, "Tick \"Just compile (do not run)\"");
+    auto* runOnly = run->add_flag("--run-only", options.runOnly, "Tick \"Jun run (do not compile)\"");
+    compileOnly->excludes(runOnly);
+    auto* saveOption =
+        run->add_option("--save", raw->save, "Save the project to FILE after the run")->type_name("FILE");
+    run->add_flag("--save-memory", options.saveMemory, "Tick \"Save memory states with program\"")->needs(saveOption);
+    auto* exportOption = run->add_option("--export", raw->exportFile, "Export the program to the text FILE after the run")
+                             ->type_name("FILE");
+    run->add_flag("--export-states", options.exportStates, "Export the CPU states and memory too")
+        ->needs(exportOption);
+    run->add_flag("--json", options.json, "Print the report as one JSON object");
+    return {run, [run, raw] { return runParsed(*run, *raw); }};
 }
 
 }  // namespace korvanta::cli

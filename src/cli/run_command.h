@@ -9,11 +9,9 @@
 #include <utility>
 #include <vector>
 
-namespace korvanta::cli {
+#include "cli/command.h"
 
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitProgramFailed = 1;
-inline constexpr int kExitUsage = 2;
+namespace korvanta::cli {
 
 struct RunOptions {
     std::string program;
