@@ -34,6 +34,7 @@ int main(int argc, char** argv)
     using namespace korvanta::cli;
     CLI::App app{"Runs, checks and converts Intel 8085 programs with the Korvanta simulator.", "korvanta-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "korvanta " KORVANTA_VERSION);
 
     const std::vector<Command> commands = {
         AddRunCommand(app),
