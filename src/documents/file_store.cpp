@@ -1,9 +1,16 @@
 #include "documents/file_store.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+
+#if __has_include(<unistd.h>)
+#include <fcntl.h>
+#include <unistd.h>
+#define KORVANTA_HAVE_FSYNC 1
+#endif
 
 #include "documents/project_file.h"
 
@@ -27,6 +34,28 @@ fs::path freeTemporaryName(const fs::path& target)
         if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
     }
     throw sys::PathFileAccess();
+}
+
+// Once rename() returns, the new name may reach the disk before the data does:
+// after a power cut the user would find an empty project where a whole one
+// was. So the data is flushed before the rename, and the folder after it.
+bool flushToDisk(const fs::path& path, bool folder)
+{
+#ifdef KORVANTA_HAVE_FSYNC
+    const int fd = ::open(path.c_str(), (folder ? O_RDONLY | O_DIRECTORY : O_WRONLY) | O_CLOEXEC);
+    if (fd < 0) return false;
+    int rc;
+    do rc = ::fsync(fd);
+    while (rc != 0 && errno == EINTR);
+    // Some file systems cannot sync a folder; the rename is as safe as they allow.
+    const bool ok = rc == 0 || (folder && errno == EINVAL);
+    ::close(fd);
+    return ok;
+#else
+    (void)path;
+    (void)folder;
+    return true;
+#endif
 }
 
 bool isReadOnly(fs::perms p)
@@ -72,8 +101,11 @@ void DiskFileStore::replaceFile(const std::string& fileName, const std::string& 
         out.close();
         if (out.fail()) throw sys::DiskFull();
         if (targetExists) fs::permissions(temp, existing.permissions(), ec);  // best effort
+        if (!flushToDisk(temp, false)) throw sys::DiskFull();
         fs::rename(temp, target, ec);
         if (ec) throw sys::PathFileAccess();
+        // The file is in place by now; a folder that will not sync cannot undo that.
+        flushToDisk(dir.empty() ? fs::path(".") : dir, true);
     } catch (...) {
         if (out.is_open()) out.close();
         std::error_code ignored;
