@@ -98,6 +98,7 @@ bool Documents::saveProjectFile(const std::string& fileName, bool withMemory)
     m_.document.ProjectFileName = name;
     m_.document.ProjectNamed = kTrue;
     m_.document.DocumentSaved = kTrue;
+    projectSaved.emit(name);
     returnToStartDirectory();
     return true;
 }
@@ -168,6 +169,7 @@ bool Documents::OpenProjectFrom(const std::string& fileName)
         m_.Message(error.description, MsgIcon::Critical);
         return false;
     }
+    projectOpened.emit(fileName);
     return true;
 }
 

@@ -67,6 +67,10 @@ public:
 
     // Raised when the program must end (after the exit save, or No to the exit question).
     Signal<> quitRequested;
+    // Raised with the file's name after every open and save that succeeded, for
+    // those that keep track of projects (the recent-files list, the recovery copy).
+    Signal<std::string> projectOpened;
+    Signal<std::string> projectSaved;
 
     // Where saves and exports write their files: the disk unless told otherwise.
     void setFileStore(FileStore& store) { store_ = &store; }
