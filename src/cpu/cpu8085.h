@@ -165,6 +165,12 @@ public:
     void restore(const Snapshot& snapshot);
 
 private:
+    // The one loop behind run() and step(); kStep fills `last` and skips breakpoints.
+    template <bool kStep>
+    RunResult execute(std::uint64_t limit, bool skipBreakpoint);
+    // Whether the loop has to look at anything besides the next opcode.
+    bool needsAttention() const;
+
     std::array<std::uint64_t, kWindowBytes / 64> written_{};
     std::array<std::uint64_t, kWindowBytes / 64> breakpoints_{};
     int breakpointCount_ = 0;
