@@ -1,0 +1,55 @@
+#pragma once
+
+// The projects opened or saved lately, newest first, kept in the user's
+// settings so that the next start can offer them under File > Open Recent.
+
+#include <QObject>
+#include <QStringList>
+
+class QMenu;
+class QSettings;
+class QWidget;
+
+namespace korvanta {
+class Documents;
+}
+
+namespace korvanta::app {
+
+class RecentFiles : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaximum = 10;
+
+    // The list lives in settings under "recentFiles".
+    explicit RecentFiles(QSettings& settings, QObject* parent = nullptr);
+
+    // Puts fileName at the top (as an absolute path), once, and forgets the
+    // oldest beyond kMaximum.
+    void add(const QString& fileName);
+    void clear();
+    // The remembered files that still exist; the missing ones are forgotten.
+    QStringList files();
+
+    // Every project that documents opens or saves is added.
+    void follow(Documents& documents);
+    // While paused, follow() adds nothing: a recovery copy is opened like a
+    // project but is no file of the user's.
+    void setPaused(bool paused) { paused_ = paused; }
+
+    // An "Open Recent" menu that lists the files each time it opens, with a
+    // clear entry at the end.
+    QMenu* createMenu(QWidget* parent);
+    void fillMenu(QMenu* menu);
+
+Q_SIGNALS:
+    void openRequested(const QString& fileName);
+
+private:
+    void store(const QStringList& files);
+
+    QSettings& settings_;
+    bool paused_ = false;
+};
+
+}  // namespace korvanta::app
