@@ -1,0 +1,127 @@
+#include "importer/source_lines.h"
+
+#include <algorithm>
+
+namespace korvanta::importer {
+
+namespace {
+
+constexpr std::size_t kMaxFindings = 2000;
+constexpr std::size_t kMaxQuotedText = 160;
+
+}  // namespace
+
+const char* LevelName(Level level)
+{
+    switch (level) {
+    case Level::Error: return "error";
+    case Level::Warning: return "warning";
+    case Level::Note: return "note";
+    }
+    return "note";
+}
+
+bool ImportResult::ok() const
+{
+    return std::none_of(report.begin(), report.end(), [](const ReportLine& r) { return r.level == Level::Error; });
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\n' && c != '\r') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::string Hex(std::uint32_t value, int digits)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out(static_cast<std::size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0; --i) {
+        out[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+        value >>= 4;
+    }
+    return out;
+}
+
+int HexValue(std::string_view digits)
+{
+    if (digits.size() != 2 && digits.size() != 4) return -1;
+    int v = 0;
+    for (char c : digits) {
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else return -1;
+        v = v * 16 + d;
+    }
+    return v;
+}
+
+std::string PrintableText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\t') {
+            out += ' ';
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            out += '?';
+            // One '?' for a whole UTF-8 character, not one per byte.
+            if (c >= 0xC0) {
+                while (i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) ++i;
+            }
+        }
+    }
+    const std::size_t a = out.find_first_not_of(' ');
+    if (a == std::string::npos) return {};
+    return out.substr(a, out.find_last_not_of(' ') - a + 1);
+}
+
+void Findings::add(int line, std::string_view text, Level level, std::string message)
+{
+    if (level == Level::Error) ++errors_;
+    if (lines_.size() >= kMaxFindings) {
+        ++dropped_;
+        return;
+    }
+    std::string quoted(text.substr(0, kMaxQuotedText));
+    if (text.size() > kMaxQuotedText) quoted += "...";
+    lines_.push_back({line, std::move(quoted), level, std::move(message)});
+}
+
+void Findings::append(Findings&& other)
+{
+    for (auto& r : other.lines_) {
+        if (lines_.size() >= kMaxFindings) {
+            ++dropped_;
+            continue;
+        }
+        lines_.push_back(std::move(r));
+    }
+    errors_ += other.errors_;
+    dropped_ += other.dropped_;
+}
+
+std::vector<ReportLine> Findings::Sorted()
+{
+    std::stable_sort(lines_.begin(), lines_.end(), [](const ReportLine& a, const ReportLine& b) { return a.line < b.line; });
+    if (dropped_ > 0) {
+        lines_.insert(lines_.begin(), {0, {}, errors_ > 0 ? Level::Error : Level::Note,
+                                       std::to_string(dropped_) + " more findings are not listed"});
+    }
+    return std::move(lines_);
+}
+
+}  // namespace korvanta::importer

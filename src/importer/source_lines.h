@@ -1,0 +1,49 @@
+#pragma once
+
+// Small pieces both directions of the importer share: cutting a text into
+// lines whatever its line ends, hex digits, and the report.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "importer/importer.h"
+
+namespace korvanta::importer {
+
+// The lines of text, split at LF, CR LF and CR; a final line end does not
+// start another line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// Exactly `digits` upper-case hex digits of value (its low bits).
+std::string Hex(std::uint32_t value, int digits);
+
+// The value of exactly two or four hex digits, or -1.
+int HexValue(std::string_view digits);
+
+// Mnemonics, directives, registers and operator words: no label may be
+// called so.
+bool IsReservedWord(std::string_view upper);
+
+// A comment text as the program can keep it: printable ASCII only (tabs
+// become blanks, anything else one '?' per character), blanks trimmed.
+std::string PrintableText(std::string_view text);
+
+// Findings, in the order they are made; Sorted() puts them in line order.
+// Past a few thousand findings only a count is kept, so that a flood of bad
+// lines cannot make the report the problem.
+class Findings {
+public:
+    void add(int line, std::string_view text, Level level, std::string message);
+    bool hasError() const { return errors_ > 0; }
+    std::vector<ReportLine> Sorted();
+    void append(Findings&& other);
+
+private:
+    std::vector<ReportLine> lines_;
+    int errors_ = 0;
+    int dropped_ = 0;
+};
+
+}  // namespace korvanta::importer
