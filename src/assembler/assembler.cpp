@@ -48,12 +48,19 @@ std::string_view trimBlanks(std::string_view text)
 
 }  // namespace
 
-LineKind RecogniseLine(std::string_view sourceLine)
+LineKind RecogniseLine(std::string_view sourceLine, bool fullMode)
 {
     std::string_view t4 = trimBlanks(sourceLine.substr(0, 4));
     if (t4 == "!!OR") return {LineKind::Origin, R::Count};
     for (const auto& [mnemonic, routine] : kFourLetter) {
         if (t4 == mnemonic) return {LineKind::Instruction, routine};
+    }
+    if (fullMode) {
+        // The directive word and a blank: "!!DBG notes" stays a comment.
+        std::string_view head = sourceLine.substr(0, 5);
+        if (head == "!!DB ") return {LineKind::Bytes, R::Count};
+        if (head == "!!DW ") return {LineKind::Words, R::Count};
+        if (head == "!!DS ") return {LineKind::Space, R::Count};
     }
     if (t4.substr(0, 2) == "!!") return {LineKind::Comment, R::Count};
     std::string_view t3 = trimBlanks(sourceLine.substr(0, 3));
@@ -69,6 +76,7 @@ void Assembler::ReportLineFailure(const char* text)
 {
     m_.Message(text);
     source_.SelectLine(m_.LineIndex);
+    m_.assembly.failedLine = m_.LineIndex;
     m_.SetStatus("Compiler Error", StatusColour::Red);
     m_.view.memoryViewVisible.set(true);
     m_.ErrorFlag = kTrue;
@@ -78,6 +86,11 @@ void Assembler::CompileProgram()
 {
     m_.assembly.JumpTagDefs.clear();
     m_.assembly.JumpTagRefs.clear();
+    m_.assembly.listing.clear();
+    m_.assembly.failedLine = -1;
+    const bool full = m_.options.Full8085.get() == 1;
+    occupied_.assign(MemoryWindow::kRows + 2, 0);
+    emittedAny_ = false;
     m_.Text13.setText("");
     m_.ErrorFlag = kFalse;
     m_.assembly.HaltAssembled = 0;
@@ -112,13 +125,26 @@ void Assembler::CompileProgram()
         // A line whose bytes would run past the last row has its excess bytes
         // refused by the memory; it is reported as running out of memory.
         m_.memory.resetWritesOutside();
-        const LineKind kind = RecogniseLine(m_.SourceLine);
+        const LineKind kind = RecogniseLine(m_.SourceLine, full);
+        const int firstRow = m_.LocationIndex;
         switch (kind.kind) {
-        case LineKind::Origin: OrgChange(); break;
+        case LineKind::Origin: full ? FullOrigin() : OrgChange(); break;
         case LineKind::Instruction: isa_.Call(kind.routine, kAssemble); break;
+        case LineKind::Bytes:
+        case LineKind::Words:
+        case LineKind::Space: DataDirective(kind.kind); break;
         case LineKind::Comment: break;
         case LineKind::Unknown: m_.ErrorFlag = kTrue; break;
         }
+        ListingEntry entry{m_.LineIndex, firstRow, 0, 0};
+        if (kind.kind != LineKind::Origin && m_.LocationIndex > firstRow) {
+            (kind.kind == LineKind::Space ? entry.reservedCount : entry.byteCount) = m_.LocationIndex - firstRow;
+        } else if (kind.kind == LineKind::Origin) {
+            entry.firstRow = m_.LocationIndex;
+        }
+        if (full && m_.ErrorFlag != kTrue && m_.memory.writesOutside() == 0 &&
+            !CheckEmitted(firstRow, m_.LocationIndex - firstRow, kind.kind == LineKind::Space))
+            m_.ErrorFlag = kTrue;
 
         if (m_.memory.writesOutside() > 0) {
             ReportLineFailure(kCompileOutOfMemory);
@@ -134,6 +160,7 @@ void Assembler::CompileProgram()
             ReportLineFailure(kCompileOutOfMemory);
             return;
         }
+        m_.assembly.listing.push_back(entry);
         ++m_.LineIndex;
     }
 
@@ -144,6 +171,7 @@ void Assembler::CompileProgram()
     if (m_.assembly.HaltAssembled == 0) {
         if (m_.options.Check3.get() == 1) {
             source_.AppendLine("HLT");
+            m_.assembly.listing.push_back({source_.lineCount() - 1, m_.LocationIndex, 1, 0});
             isa_.Call(Routine::HLT, kAssemble);
         } else {
             m_.Message(std::string(kCompilerPrefix) + kMissingHalt);

@@ -5,6 +5,7 @@
 // SearchForJumpIds patches the tag placeholders; OrgChange obeys "!!ORG".
 
 #include <string_view>
+#include <vector>
 
 #include "isa/instruction_set.h"
 
@@ -15,13 +16,15 @@ class ProgramSource;
 
 // What a source line (tag prefix already removed) asks the assembler to do.
 struct LineKind {
-    enum Kind { Instruction, Origin, Comment, Unknown } kind = Unknown;
+    enum Kind { Instruction, Origin, Comment, Bytes, Words, Space, Unknown } kind = Unknown;
     Routine routine = Routine::Count;  // for Instruction
 };
 
 // Recognition by the first four, then the first three characters of the line,
 // each trimmed of blanks, compared exactly against the two ordered lists.
-LineKind RecogniseLine(std::string_view sourceLine);
+// Full 8085 mode also knows "!!DB ", "!!DW " and "!!DS " (Bytes, Words,
+// Space); in the classic mode those lines are comments.
+LineKind RecogniseLine(std::string_view sourceLine, bool fullMode = false);
 
 inline constexpr const char* kCompilerPrefix = "Ombrix Korvanta Compiler Message:\n\n";
 inline constexpr const char* kUserHaltedCompile =
@@ -50,6 +53,14 @@ public:
 private:
     // The end of a failed assembly: message, highlighted line, red status.
     void ReportLineFailure(const char* text);
+
+    // Full 8085 mode: the layout directives and the checks on what a line
+    // emitted (every byte a HexByte, no byte over one emitted before).
+    void DataDirective(LineKind::Kind kind);
+    void FullOrigin();
+    bool CheckEmitted(int firstRow, int rows, bool reserved);
+    std::vector<char> occupied_;  // by MemoryIndex: filled or reserved by this assembly
+    bool emittedAny_ = false;
 
     Machine& m_;
     ProgramSource& source_;

@@ -26,6 +26,15 @@ int recordRow(std::string_view record)
     return row;
 }
 
+bool IsHexAddress(std::string_view text)
+{
+    if (text.size() != 4) return false;
+    for (char c : text) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void Assembler::SearchForJumpIds()
@@ -50,6 +59,12 @@ void Assembler::SearchForJumpIds()
         }
         // A definition naming no row of the window cannot be patched in.
         if (!m_.window.hasRow(d)) {
+            // In Full 8085 mode an operand no tag defines is an address.
+            if (m_.options.Full8085.get() == 1 && IsHexAddress(wanted)) {
+                m_.memory.EnterintoMEMory(p, wanted.substr(2, 2));
+                m_.memory.EnterintoMEMory(p + 1, wanted.substr(0, 2));
+                continue;
+            }
             unmatched = true;
             continue;
         }

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "engine/native_sync.h"
 #include "engine/simulator.h"
+#include <cstdio>
 
 namespace korvanta::cli {
 
@@ -24,6 +26,23 @@ void forEachChangedRow(const MemoryWindow& window, Visit visit)
     for (int n = 1; n <= window.rowCount(); ++n) {
         if (window.data(n) != "00") visit(window.address(n), window.data(n));
     }
+}
+
+// Bits 2, 1, 0 as "0"/"1", the order RIM gives 7.5, 6.5 and 5.5.
+std::string bitsText(std::uint8_t bits)
+{
+    return {bits & 4 ? '1' : '0', bits & 2 ? '1' : '0', bits & 1 ? '1' : '0'};
+}
+
+// A T-state count and what it means on a real 8085 at 3.072 MHz.
+std::string timeAt3MHz(std::uint64_t tStates)
+{
+    const double microseconds = static_cast<double>(tStates) / 3.072;
+    char buffer[64];
+    if (microseconds < 1000) std::snprintf(buffer, sizeof buffer, "%.1f us", microseconds);
+    else if (microseconds < 1e6) std::snprintf(buffer, sizeof buffer, "%.3f ms", microseconds / 1000);
+    else std::snprintf(buffer, sizeof buffer, "%.3f s", microseconds / 1e6);
+    return buffer;
 }
 
 }  // namespace
@@ -60,6 +79,21 @@ nlohmann::ordered_json BuildJsonReport(Simulator& sim, const std::vector<Recorde
     nlohmann::ordered_json memory = nlohmann::ordered_json::object();
     forEachChangedRow(m.window, [&](const std::string& address, const std::string& data) { memory[address] = data; });
     report["memory"] = std::move(memory);
+
+    report["instructions"] = m.run.executed.get();
+    if (m.assembly.failedLine >= 0) report["selectedLine"] = m.assembly.failedLine;
+    else report["selectedLine"] = nullptr;
+    if (m.options.Full8085.get() == 1) {
+        const FullState& full = m.full;
+        report["tStates"] = full.tStates.get();
+        nlohmann::ordered_json outputs = nlohmann::ordered_json::array();
+        for (const cpu::PortWrite& w : full.outputs())
+            outputs.push_back({{"port", HexByteText(w.port)}, {"value", HexByteText(w.value)}});
+        report["outputs"] = std::move(outputs);
+        report["console"] = full.console.get();
+        const InterruptView& irq = full.interrupts.get();
+        report["interrupts"] = {{"enabled", irq.enabled}, {"masks", bitsText(irq.masks)}, {"pending", bitsText(irq.pending)}};
+    }
     return report;
 }
 
@@ -82,6 +116,9 @@ void WriteTextReport(std::ostream& out, Simulator& sim)
     out << "Status     " << m.ExecStatus.text();
     if (!colour.empty()) out << " (" << colour << ")";
     out << '\n';
+    const int failed = m.assembly.failedLine;
+    if (failed >= 0 && failed < sim.source.lineCount())
+        out << "Line " << failed + 1 << ": " << sim.source.lines()[static_cast<std::size_t>(failed)] << '\n';
 
     auto line = [&out](std::string text) {
         text.erase(text.find_last_not_of(' ') + 1);
@@ -101,6 +138,21 @@ void WriteTextReport(std::ostream& out, Simulator& sim)
     std::string bits = "           ";
     for (int bit = 7; bit >= 0; --bit) bits += padded(cpu.flagBit(bit).text(), 3);
     line(bits);
+
+    const bool full = m.options.Full8085.get() == 1;
+    out << "Executed   " << m.run.executed.get() << " instructions";
+    if (full) out << ", " << m.full.tStates.get() << " T-states (" << timeAt3MHz(m.full.tStates.get()) << " at 3.072 MHz)";
+    out << '\n';
+    if (full) {
+        const InterruptView& irq = m.full.interrupts.get();
+        out << "Interrupts " << (irq.enabled ? "enabled" : "disabled") << "  masks " << bitsText(irq.masks)
+            << "  pending " << bitsText(irq.pending) << "  (7.5 6.5 5.5)\n";
+        if (!m.full.outputs().empty()) {
+            out << "Outputs   ";
+            for (const cpu::PortWrite& w : m.full.outputs()) out << ' ' << HexByteText(w.port) << '=' << HexByteText(w.value);
+            out << '\n';
+        }
+    }
 
     out << "Program log\n";
     for (const std::string& line : m.List3.lines()) out << "  " << line << '\n';

@@ -9,6 +9,7 @@
 #include "engine/run_setup.h"
 #include "cli/report.h"
 #include "engine/simulator.h"
+#include "cpu/cpu8085.h"
 
 namespace korvanta::cli {
 
@@ -34,7 +35,22 @@ struct RawRunOptions {
     std::vector<std::string> pokes;
     std::string save;
     std::string exportFile;
+    int maxInstructions = kDefaultInstructionBudget;
+    std::vector<std::string> inputs;
+    std::vector<std::string> interrupts;
 };
+
+// A hex number of at most `digits` digits, or -1.
+int hexNumber(const std::string& text, std::size_t digits)
+{
+    if (text.empty() || text.size() > digits) return -1;
+    int value = 0;
+    for (char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return -1;
+        value = value * 16 + (std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(c) - 'A' + 10);
+    }
+    return value;
+}
 
 int runParsed(CLI::App& run, RawRunOptions& raw)
 {
@@ -56,6 +72,19 @@ int runParsed(CLI::App& run, RawRunOptions& raw)
     }
     if (run.count("--save")) options.save = raw.save;
     if (run.count("--export")) options.exportFile = raw.exportFile;
+    if (run.count("--max-instructions")) options.maxInstructions = raw.maxInstructions;
+    for (const std::string& text : raw.inputs) {
+        std::pair<int, int> input;
+        if (auto error = ParseInput(text, input)) return UsageError(*error);
+        options.inputs.push_back(input);
+    }
+    for (const std::string& text : raw.interrupts) {
+        ScheduledInterrupt interrupt;
+        if (auto error = ParseInterrupt(text, interrupt)) return UsageError(*error);
+        options.interrupts.push_back(interrupt);
+    }
+    if (!options.full && (!options.inputs.empty() || !options.interrupts.empty() || options.bdos))
+        return UsageError("--in, --interrupt and --bdos need --full");
     return Run(options, std::cout, std::cerr);
 }
 
@@ -77,6 +106,47 @@ std::optional<std::string> ParseAssignment(const std::string& option, const std:
     if (equals == std::string::npos || equals == 0) return option + ": '" + text + "' is not of the form NAME=VALUE";
     parts = {text.substr(0, equals), text.substr(equals + 1)};
     return std::nullopt;
+}
+
+std::optional<std::string> ParseInput(const std::string& text, std::pair<int, int>& input)
+{
+    std::pair<std::string, std::string> parts;
+    if (auto error = ParseAssignment("--in", text, parts)) return error;
+    const int port = hexNumber(parts.first, 2);
+    const int value = hexNumber(parts.second, 2);
+    if (port < 0 || value < 0) return "--in: '" + text + "' is not PORT=BYTE with two hex digits each";
+    input = {port, value};
+    return std::nullopt;
+}
+
+std::optional<std::string> ParseInterrupt(const std::string& text, ScheduledInterrupt& interrupt)
+{
+    const auto colon = text.find(':');
+    const std::string bad = "--interrupt: '" + text +
+                            "' is not COUNT:NAME (NAME one of TRAP, RST7.5, RST6.5, RST5.5, INTR0 to INTR7)";
+    if (colon == std::string::npos || colon == 0) return bad;
+    const std::string count = text.substr(0, colon);
+    for (char c : count) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return bad;
+    }
+    if (count.size() > 12) return bad;
+    interrupt.afterInstruction = std::stoull(count);
+    const std::string name = upper(text.substr(colon + 1));
+    static const std::pair<const char*, cpu::Interrupt> kNames[] = {
+        {"TRAP", cpu::Interrupt::Trap}, {"RST7.5", cpu::Interrupt::Rst75}, {"RST6.5", cpu::Interrupt::Rst65},
+        {"RST5.5", cpu::Interrupt::Rst55}};
+    for (const auto& [known, line] : kNames) {
+        if (name == known) {
+            interrupt.line = line;
+            return std::nullopt;
+        }
+    }
+    if (name.size() == 5 && name.starts_with("INTR") && name[4] >= '0' && name[4] <= '7') {
+        interrupt.line = cpu::Interrupt::Intr;
+        interrupt.vector = static_cast<std::uint8_t>(name[4] - '0');
+        return std::nullopt;
+    }
+    return bad;
 }
 
 std::optional<std::string> ParseSet(const std::string& text, std::pair<std::string, std::string>& set)
@@ -111,6 +181,11 @@ int Run(const RunOptions& options, std::ostream& out, std::ostream& err)
     if (options.noOrg) m.options.Check4.set(0);
     if (options.compileOnly) m.options.Check1_Click(1);
     if (options.runOnly) m.options.Check2_Click(1);
+    if (options.full) m.options.Full8085.set(1);
+    if (options.maxInstructions) m.options.MaxInstructions.set(*options.maxInstructions);
+    for (const auto& [port, value] : options.inputs) m.full.setInputPort(port, static_cast<std::uint8_t>(value));
+    m.full.schedule = options.interrupts;
+    if (options.bdos) m.full.bdos.set(true);
 
     sim.runControl.StartExecution();
 
@@ -132,6 +207,10 @@ int Run(const RunOptions& options, std::ostream& out, std::ostream& err)
     if (options.json) {
         WriteJsonReport(out, BuildJsonReport(sim, host.messages()));
     } else {
+        // What the program printed through the console calls comes first,
+        // as it would on a terminal; the report follows on a line of its own.
+        const std::string& console = m.full.console.get();
+        if (!console.empty()) out << console << (console.back() == '\n' ? "" : "\n");
         WriteTextReport(out, sim);
     }
     out.flush();
@@ -169,6 +248,21 @@ Command AddRunCommand(CLI::App& app)
     run->add_flag("--export-states", options.exportStates, "Export the CPU states and memory too")
         ->needs(exportOption);
     run->add_flag("--json", options.json, "Print the report as one JSON object");
+    run->add_flag("--full", options.full, "Full 8085 mode: carry out every instruction as the real chip does");
+    run->add_option("--max-instructions", raw->maxInstructions,
+                    "End the run after more than N instructions (default 4096)")
+        ->check(CLI::Range(1, kMaxInstructionBudget))
+        ->type_name("N");
+    run->add_option("--in", raw->inputs, "Full 8085: input port PORT reads BYTE (hex); repeatable")
+        ->allow_extra_args(false)
+        ->type_name("PORT=BYTE");
+    run->add_option("--interrupt", raw->interrupts,
+                    "Full 8085: raise NAME (TRAP, RST7.5, RST6.5, RST5.5, INTR0-INTR7) after COUNT instructions; "
+                    "repeatable")
+        ->allow_extra_args(false)
+        ->type_name("COUNT:NAME");
+    run->add_flag("--bdos", options.bdos,
+                  "Full 8085: CP/M console calls at 0005 (C=2, C=9) print to stdout; reaching 0000 ends the run");
     return {run, [run, raw] { return runParsed(*run, *raw); }};
 }
 

@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "machine/full_state.h"
 
 namespace korvanta::cli {
+
+using korvanta::ScheduledInterrupt;
 
 struct RunOptions {
     std::string program;
@@ -28,7 +31,18 @@ struct RunOptions {
     std::optional<std::string> exportFile;
     bool exportStates = false;
     bool json = false;
+    // Full 8085 mode and what only it knows.
+    bool full = false;
+    std::optional<int> maxInstructions;
+    std::vector<std::pair<int, int>> inputs;  // PORT, BYTE
+    std::vector<ScheduledInterrupt> interrupts;
+    bool bdos = false;
 };
+
+// "PORT=BYTE", both hex. Returns a one-line reason on failure.
+std::optional<std::string> ParseInput(const std::string& text, std::pair<int, int>& input);
+// "COUNT:NAME", NAME one of TRAP, RST7.5, RST6.5, RST5.5, INTR0 to INTR7.
+std::optional<std::string> ParseInterrupt(const std::string& text, ScheduledInterrupt& interrupt);
 
 // Checks and splits the raw option texts. Returns a one-line reason on failure.
 std::optional<std::string> ParseWindow(const std::string& text, std::string& digit);

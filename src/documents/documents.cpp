@@ -1,7 +1,9 @@
 #include "documents/documents.h"
 
+#include "assembler/breakpoints.h"
 #include "assembler/program_source.h"
 #include "documents/document_texts.h"
+#include "documents/project_extension.h"
 #include "documents/project_file.h"
 #include "machine/machine.h"
 
@@ -42,34 +44,89 @@ std::string documents_detail::withQsmSuffix(const std::string& fileName)
     return fileName + ".QSM";
 }
 
-Documents::Documents(Machine& m, ProgramSource& source) : m_(m), source_(source) {}
+Documents::Documents(Machine& m, ProgramSource& source, Breakpoints& breakpoints)
+    : m_(m), source_(source), breakpoints_(breakpoints)
+{
+}
+
+Documents::Documents(Machine& m, ProgramSource& source)
+    : m_(m), source_(source), ownBreakpoints_(std::make_unique<Breakpoints>(m, source)), breakpoints_(*ownBreakpoints_)
+{
+}
+
+Documents::~Documents() = default;
+
+ProjectExtension Documents::currentExtension() const
+{
+    ProjectExtension e;
+    e.full = m_.options.Full8085.get() == 1;
+    e.budget = m_.options.MaxInstructions.get();
+    e.bdos = m_.full.bdos.get();
+    if (e.full) {
+        e.window = m_.window.windowDigit.get();
+        for (int port = 0; port < 256; ++port) {
+            const int value = m_.full.inputPorts()[static_cast<std::size_t>(port)];
+            if (value != 0) e.inputPorts.emplace_back(port, value);
+        }
+    }
+    e.breakLines.assign(breakpoints_.lines().begin(), breakpoints_.lines().end());
+    e.breakAddresses.assign(breakpoints_.addresses().begin(), breakpoints_.addresses().end());
+    return e;
+}
+
+void Documents::applyExtension(const ProjectExtension& e)
+{
+    m_.options.Full8085.set(e.full ? 1 : 0);
+    m_.options.MaxInstructions.set(e.budget);
+    m_.full.bdos.set(e.bdos);
+    m_.full.clearInputPorts();
+    for (const auto& [port, value] : e.inputPorts) m_.full.setInputPort(port, static_cast<std::uint8_t>(value));
+    breakpoints_.clear();
+    for (int line : e.breakLines) {
+        if (line < source_.lineCount()) breakpoints_.setLine(line, true);
+    }
+    for (std::uint16_t address : e.breakAddresses) breakpoints_.setAddress(address, true);
+}
 
 // ---- Project file -------------------------------------------------------
 
 std::string Documents::ProjectFileBytes(bool withMemory)
 {
     RecordWriter w;
-    w.text(kProjectId);
-    w.integer(m_.options.Check1);
-    w.integer(m_.options.Check2);
-    w.integer(m_.options.Check3);
-    w.integer(m_.options.Check4);
+    RecordChecksum sum;
+    auto text = [&](std::string_view value) {
+        w.text(value);
+        sum.text(value);
+    };
+    auto integer = [&](int value) {
+        w.integer(value);
+        sum.integer(value);
+    };
+    text(kProjectId);
+    integer(m_.options.Check1);
+    integer(m_.options.Check2);
+    integer(m_.options.Check3);
+    integer(m_.options.Check4);
     CpuFields& c = m_.cpu;
     for (TextField* f : {&c.RegisterA, &c.RegisterB, &c.RegisterC, &c.RegisterD, &c.RegisterE, &c.RegisterH,
                          &c.RegisterL, &c.SP, &c.PC, &c.Text2})
-        w.text(f->text());
-    w.text(kStartMark);
-    for (const std::string& line : source_.lines()) w.text(line);
-    w.text(kEndMark);
+        text(f->text());
+    text(kStartMark);
+    for (const std::string& line : source_.lines()) text(line);
+    text(kEndMark);
     if (withMemory) {
-        w.text(kMemoryMark);
+        text(kMemoryMark);
         static const std::string kUnbuiltRow = "00";
         for (int n = 1; n <= MemoryWindow::kRows; ++n) {
-            w.text(m_.window.hasRow(n) ? m_.window.data(n) : kUnbuiltRow);
+            text(m_.window.hasRow(n) ? m_.window.data(n) : kUnbuiltRow);
             m_.host.yield();
         }
     }
-    w.text(kLastRecord);
+    text(kLastRecord);
+    const ProjectExtension extension = currentExtension();
+    if (extension.needed()) {
+        for (const std::string& record : ExtensionRecords(extension, sum.value())) w.text(record);
+    }
     return w.bytes();
 }
 
@@ -123,11 +180,14 @@ void Documents::loadProject(const std::string& fileName)
     }
     if (id != kProjectId) throw sys::NotAProject();
     m_.document.DocumentSaved = kFalse;
+    RecordChecksum sum;
+    sum.text(id);
 
     int checks[4];
     for (int i = 0; i < 4; ++i) {
         checks[i] = r.integer(2 + i);
         if (checks[i] != 0 && checks[i] != 1) throw sys::InvalidPropertyValue();
+        sum.integer(checks[i]);
     }
     // Through the clicks, so that the two run options still exclude each other.
     m_.options.Check1_Click(checks[0]);
@@ -140,19 +200,48 @@ void Documents::loadProject(const std::string& fileName)
     CpuFields& c = m_.cpu;
     int n = 6;
     for (TextField* f : {&c.RegisterA, &c.RegisterB, &c.RegisterC, &c.RegisterD, &c.RegisterE, &c.RegisterH,
-                         &c.RegisterL, &c.SP, &c.PC, &c.Text2})
-        f->setText(r.text(n++));
+                         &c.RegisterL, &c.SP, &c.PC, &c.Text2}) {
+        std::string text = r.text(n++);
+        sum.text(text);
+        f->setText(text);
+    }
+    // Record 16 is never read for what it says; a damaged one only means
+    // that no extension can match.
+    try {
+        sum.text(r.text(16));
+    } catch (const SysError&) {
+        sum.integer(-1);
+    }
 
     source_.Clear();
     n = 17;
     for (;;) {
         std::string line = r.text(n++);
+        sum.text(line);
         if (line == kEndMark) break;
         source_.AppendLine(std::move(line));
     }
 
+    // The extension after the final record tells the mode, and in Full 8085
+    // mode the memory window the memory section belongs in.
+    const bool withMemory = r.exists(n) && r.text(n) == kMemoryMark;
+    std::optional<ProjectExtension> extension;
+    try {
+        RecordChecksum whole = sum;
+        const int last = withMemory ? n + MemoryWindow::kRows + 1 : n;
+        for (int k = n; k <= last; ++k) whole.text(r.text(k));
+        extension = ReadExtension(r, last + 1, whole.value());
+    } catch (const SysError&) {
+        // A file that ends early has no extension; the load below says what is missing.
+    }
+    applyExtension(extension.value_or(ProjectExtension{}));
+    if (extension && !extension->window.empty() && extension->window != m_.window.windowDigit.get()) {
+        m_.window.windowDigit.set(extension->window);
+        m_.memory.SetupTheMemoryWindow(extension->window);
+    }
+
     // A file may end right after the program; all it holds has been read then.
-    if (!r.exists(n) || r.text(n) != kMemoryMark) return;
+    if (!withMemory) return;
     MemoryViewHidden hidden(m_.view.memoryViewVisible);
     for (int row = 1; row <= MemoryWindow::kRows; ++row) {
         std::string data = r.text(n + row);
@@ -199,6 +288,7 @@ void Documents::ResetProject()
     c.PC.setText("0000");
     c.SP.setText("0BBB");
     c.Text2.setText("00");
+    applyExtension(ProjectExtension{});
     m_.memory.SetupTheMemoryWindow("0");
 }
 

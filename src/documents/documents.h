@@ -3,6 +3,7 @@
 // Projects on disk and on paper: the .QSM project file and the document
 // commands, the save dialog's logic, the text exports and printing.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,10 @@
 
 namespace korvanta {
 
+class Breakpoints;
 class Machine;
 class ProgramSource;
+struct ProjectExtension;
 
 // The save dialog SaveProgram as a model the window shows.
 struct SaveDialogState {
@@ -31,7 +34,10 @@ struct SaveDialogState {
 
 class Documents {
 public:
+    Documents(Machine& m, ProgramSource& source, Breakpoints& breakpoints);
+    // With breakpoints of its own, for a program that does not show any.
     Documents(Machine& m, ProgramSource& source);
+    ~Documents();
 
     // Project file and document lifecycle.
     void SaveCurrent();
@@ -93,8 +99,14 @@ private:
     void showSavingError(const SysError& error);
     void returnToStartDirectory();
 
+    // What the project holds beyond the classic records, and putting it back.
+    ProjectExtension currentExtension() const;
+    void applyExtension(const ProjectExtension& extension);
+
     Machine& m_;
     ProgramSource& source_;
+    std::unique_ptr<Breakpoints> ownBreakpoints_;
+    Breakpoints& breakpoints_;
     DiskFileStore disk_;
     FileStore* store_ = &disk_;
     bool resetAfterSave_ = false;  // New answered Yes: reset once the project is saved

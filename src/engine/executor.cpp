@@ -38,6 +38,7 @@ void Executor::DoExecute()
 
     const int budget = m_.options.MaxInstructions.get();
     int count = 0;
+    m_.run.executed.set(0);
     for (;;) {
         if (m_.run.StepMode == kTrue) {
             while (m_.run.StepRequest != kTrue) m_.host.waitForEvents();
@@ -61,6 +62,7 @@ void Executor::DoExecute()
         m_.host.yield();
 
         if (m_.CurrentOpcode == kHaltBits) {
+            m_.run.executed.set(static_cast<std::uint64_t>(count) + 1);
             EndAtHalt();
             return;
         }
@@ -73,6 +75,7 @@ void Executor::DoExecute()
         }
 
         ++count;
+        m_.run.executed.set(static_cast<std::uint64_t>(count));
         if (count > budget) {
             EndOutOfMemory();
             return;

@@ -3,6 +3,7 @@
 #include "assembler/assembler.h"
 #include "assembler/program_source.h"
 #include "engine/executor.h"
+#include "engine/full_executor.h"
 #include "machine/machine.h"
 
 namespace korvanta {
@@ -25,9 +26,16 @@ private:
 
 }  // namespace
 
-RunControl::RunControl(Machine& m, ProgramSource& source, Assembler& assembler, Executor& executor)
-    : m_(m), source_(source), assembler_(assembler), executor_(executor)
+RunControl::RunControl(Machine& m, ProgramSource& source, Assembler& assembler, Executor& executor,
+                       FullExecutor& full)
+    : m_(m), source_(source), assembler_(assembler), executor_(executor), full_(full)
 {
+}
+
+void RunControl::execute()
+{
+    if (m_.options.Full8085.get() == 1) full_.DoExecute();
+    else executor_.DoExecute();
 }
 
 void RunControl::StartExecution()
@@ -49,7 +57,7 @@ void RunControl::StartExecution()
 
     m_.run.ProgramCompiled = kTrue;
     m_.view.runEnabled.set(false);
-    if (m_.options.Check1.get() != 1) executor_.DoExecute();
+    if (m_.options.Check1.get() != 1) execute();
     m_.view.runEnabled.set(true);
 }
 
@@ -65,7 +73,7 @@ void RunControl::StepProgram()
     if (m_.run.ProgramCompiled == kFalse && m_.options.Check1.get() != 1) assembler_.CompileProgram();
     m_.run.StepMode = kTrue;
     m_.run.StepRequest = kTrue;
-    executor_.DoExecute();
+    execute();
 }
 
 void RunControl::HALTExecution()

@@ -10,13 +10,14 @@ class Machine;
 class ProgramSource;
 class Assembler;
 class Executor;
+class FullExecutor;
 
 inline constexpr const char* kEmptyProgramMessage =
     "You must enter valid ASM code into the blank before running your program!";
 
 class RunControl {
 public:
-    RunControl(Machine& m, ProgramSource& source, Assembler& assembler, Executor& executor);
+    RunControl(Machine& m, ProgramSource& source, Assembler& assembler, Executor& executor, FullExecutor& full);
 
     void StartExecution();  // Run
     void StepProgram();     // Step
@@ -27,6 +28,8 @@ private:
     ProgramSource& source_;
     Assembler& assembler_;
     Executor& executor_;
+    FullExecutor& full_;
+    void execute();  // the loop of the mode that is on
 };
 
 }  // namespace korvanta

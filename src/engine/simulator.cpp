@@ -5,11 +5,13 @@ namespace korvanta {
 Simulator::Simulator(Host& host)
     : machine(host),
       source(machine),
+      breakpoints(machine, source),
       isa(machine),
       assembler(machine, source, isa),
       executor(machine, isa),
-      runControl(machine, source, assembler, executor),
-      documents(machine, source)
+      fullExecutor(machine),
+      runControl(machine, source, assembler, executor, fullExecutor),
+      documents(machine, source, breakpoints)
 {
 }
 

@@ -5,9 +5,11 @@
 // control and documents. The Qt window and the command-line tool each hold one.
 
 #include "assembler/assembler.h"
+#include "assembler/breakpoints.h"
 #include "assembler/program_source.h"
 #include "documents/documents.h"
 #include "engine/executor.h"
+#include "engine/full_executor.h"
 #include "engine/run_control.h"
 #include "isa/instruction_set.h"
 #include "machine/machine.h"
@@ -26,9 +28,11 @@ public:
 
     Machine machine;
     ProgramSource source;
+    Breakpoints breakpoints;
     InstructionSet isa;
     Assembler assembler;
     Executor executor;
+    FullExecutor fullExecutor;
     RunControl runControl;
     Documents documents;
 };

@@ -44,7 +44,9 @@ public:
             m_.ErrorFlag = kTrue;
             return;
         }
-        if (!IsNumeric(operand)) {
+        // In Full 8085 mode every operand may name a tag; the tag pass
+        // takes a four-digit address for one that no tag defines.
+        if (FullMode() || !IsNumeric(operand)) {
             m_.memory.GotoFOURdigitINDEX(m_.LocationIndex);
             m_.assembly.JumpTagRefs.append(operand);
             m_.assembly.JumpTagRefs += m_.ConvertedValue;
@@ -183,7 +185,17 @@ void Branch::RPO(int RoutineMode) { BranchSteps(m_).Return(RoutineMode, "1110000
 
 void Branch::RST(int RoutineMode)
 {
-    if (RoutineMode == kAssemble) {
+    if (RoutineMode == kAssemble && FullMode()) {
+        // All eight restarts, 11nnn111.
+        static constexpr const char* kRestarts[] = {"C7", "CF", "D7", "DF", "E7", "EF", "F7", "FF"};
+        std::string_view operand = LastChars(1);
+        if (operand.size() != 1 || operand[0] < '0' || operand[0] > '7') {
+            m_.ErrorFlag = kTrue;
+            return;
+        }
+        m_.host.yield();
+        Emit(kRestarts[operand[0] - '0']);
+    } else if (RoutineMode == kAssemble) {
         // RST 0 to RST 4 are refused. The byte is stored as written, not
         // built from bits: the executor never runs it anyway.
         std::string_view operand = LastChars(1);

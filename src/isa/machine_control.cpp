@@ -25,6 +25,22 @@ public:
         Emit(operand.substr(0, 2));
     }
 
+    // Full 8085 mode: IN nn and OUT nn, the port one byte as on the real
+    // chip. A four-digit port is refused rather than quietly cut short.
+    void AssembleBytePort(const char* opcode, std::size_t mnemonicLength)
+    {
+        std::string_view line = m_.SourceLine;
+        std::string_view operand = line.size() > mnemonicLength ? line.substr(mnemonicLength + 1) : std::string_view();
+        while (!operand.empty() && operand.front() == ' ') operand.remove_prefix(1);
+        while (!operand.empty() && operand.back() == ' ') operand.remove_suffix(1);
+        if (operand.size() != 2) {
+            m_.ErrorFlag = kTrue;
+            return;
+        }
+        EmitOpcode(opcode, true);
+        Emit(operand);
+    }
+
     void OneByte(int mode, const char* opcode, const char* logLine)
     {
         if (mode == kAssemble) EmitOpcode(opcode, true);
@@ -75,13 +91,15 @@ void MachineControl::SIM(int RoutineMode)
 
 void MachineControl::IN1(int RoutineMode)
 {
-    if (RoutineMode == kAssemble) ControlSteps(m_).AssemblePort("11011011");
+    if (RoutineMode == kAssemble && FullMode()) ControlSteps(m_).AssembleBytePort("11011011", 2);
+    else if (RoutineMode == kAssemble) ControlSteps(m_).AssemblePort("11011011");
     else if (RoutineMode == kExecute) Unsupported(3, "Unsupported Command IN Ignored", false);
 }
 
 void MachineControl::OUT(int RoutineMode)
 {
-    if (RoutineMode == kAssemble) ControlSteps(m_).AssemblePort("11010011");
+    if (RoutineMode == kAssemble && FullMode()) ControlSteps(m_).AssembleBytePort("11010011", 3);
+    else if (RoutineMode == kAssemble) ControlSteps(m_).AssemblePort("11010011");
     else if (RoutineMode == kExecute) Unsupported(3, "Unsupported Command OUT Ignored", false);
 }
 

@@ -30,4 +30,9 @@ void RoutineGroup::Unsupported(int length, std::string_view firstLine, bool some
     if (someday) m_.List3.add("This command will someday by supported");
 }
 
+bool RoutineGroup::FullMode() const
+{
+    return m_.options.Full8085.get() == 1;
+}
+
 }  // namespace korvanta

@@ -24,6 +24,8 @@ protected:
     std::string_view LastChars(std::size_t n) const;
     // The unsupported-instruction rule: skip length bytes and log.
     void Unsupported(int length, std::string_view firstLine, bool someday);
+    // Full 8085 mode assembles a few forms as the real chip has them.
+    bool FullMode() const;
 
     Machine& m_;
 };

@@ -6,9 +6,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "machine/conversions.h"
 #include "machine/cpu_fields.h"
+#include "machine/full_state.h"
 #include "machine/host.h"
 #include "machine/memory_commands.h"
 #include "machine/memory_ops.h"
@@ -29,6 +31,16 @@ struct RunState {
     int StepMode = kFalse;
     int StepRequest = kFalse;
     bool running = false;     // a Run or Step is in progress (nested runs are refused)
+    // Instructions the current or last run executed (a HLT that ended it included).
+    Observable<std::uint64_t> executed{0};
+};
+
+// Where one source line went: the rows it filled, or reserved with !!DS.
+struct ListingEntry {
+    int line = 0;          // zero-based index in the code list
+    int firstRow = 0;      // MemoryIndex of the line's first byte (or the next byte, for a line that emits none)
+    int byteCount = 0;     // rows written
+    int reservedCount = 0; // rows reserved and left as they were
 };
 
 // Per assembly.
@@ -36,6 +48,10 @@ struct AssemblyState {
     int HaltAssembled = 0;
     std::string JumpTagDefs;  // 8-character records: tag, four-digit row
     std::string JumpTagRefs;
+    // One entry per line assembled by the last assembly, in line order.
+    std::vector<ListingEntry> listing;
+    // The line the last assembly stopped on and highlighted, or -1.
+    int failedLine = -1;
 };
 
 // The single return slot of CALL and RET.
@@ -87,6 +103,7 @@ public:
     Observable<StatusColour> statusColour{StatusColour::None};
 
     MemoryWindow window;
+    FullState full;
     Conversions conv;
     MemoryOps memory;
     CpuFields cpu;

@@ -25,7 +25,7 @@ TEST_P(RunCaseTest, ReportsTheRun)
     std::string keys;
     for (const auto& [key, value] : j.items()) keys += key + " ";
     EXPECT_EQ(keys, "status statusColour errorFlag registers SP PC flags flagBits startAddress window "
-                    "program programLog systemLog messages memory ");
+                    "program programLog systemLog messages memory instructions selectedLine ");
     expectReport(j, c.expect);
     // Every message box reaches stderr as TITLE: TEXT, line breaks kept, and nothing else does.
     std::string shown;
@@ -101,6 +101,7 @@ TEST_F(CliTest, TextSummaryAlignsRegistersAndFlags)
                      "Pointers   SP 0BBB  PC 0004  start 0000  window 0\n"
                      "Flags      S  Z  -  AC -  P  -  CY    value 01\n"
                      "           0  0  0  0  0  0  0  1\n"
+                     "Executed   3 instructions\n"
                      "Program log\n  Start Program: Normal CPU/SET3\n  Program Finished: HLT-HOLD\n"
                      "  CPU Idle\n"
                      "Memory (rows other than 00)\n  0000  3E\n  0001  05\n  0002  37\n  0003  76\n");
