@@ -138,67 +138,46 @@ TEST_F(AluTest, IncrementAndDecrementKeepCarry)
     }
 }
 
-struct AdjustCase {
+// DAA, the rotates, STC, CMC and CMA: one byte, four T-states, A and F in, A and F out.
+const struct {
     const char* name;
-    int a, flagsIn, wantA, wantFlags;
+    int code, a, flagsIn, wantA, wantFlags;
+} kOneByteCases[] = {
+    {"DAA valid digits untouched", 0x27, 0x45, 0, 0x45, 0},
+    {"DAA 9A: both nibbles adjust", 0x27, 0x9A, 0, 0x00, Z | AC | P | CY},
+    {"DAA 99 with CY", 0x27, 0x99, CY, 0xF9, S | P | CY},
+    {"DAA low nibble above 9", 0x27, 0x0B, 0, 0x11, AC | P},
+    {"DAA AC with a low nibble of 2 (09 + 09)", 0x27, 0x12, AC, 0x18, P},
+    {"DAA high nibble 9 with low above 9", 0x27, 0x9B, 0, 0x01, AC | CY},
+    {"DAA high nibble above 9", 0x27, 0xA5, 0, 0x05, P | CY},
+    {"DAA FA (75 + 85)", 0x27, 0xFA, 0, 0x60, AC | P | CY},
+    {"DAA AC and CY on 32 (99 + 99)", 0x27, 0x32, AC | CY, 0x98, S | CY},
+    {"DAA AC and CY on zero", 0x27, 0x00, AC | CY, 0x66, P | CY},
+    {"DAA clears bits 5 3 1", 0x27, 0x45, kBits531, 0x45, 0},
+    {"RLC bit 7 to CY and bit 0", 0x07, 0x85, Z | P, 0x0B, Z | P | CY},
+    {"RLC clears CY", 0x07, 0x40, CY, 0x80, 0},
+    {"RRC bit 0 to CY and bit 7", 0x0F, 0x01, 0, 0x80, CY},
+    {"RRC clears CY and bits 5 3 1", 0x0F, 0x02, CY | kBits531, 0x01, 0},
+    {"RAL CY into bit 0", 0x17, 0x01, CY, 0x03, 0},
+    {"RAL sets no Z", 0x17, 0x80, 0, 0x00, CY},
+    {"RAR CY into bit 7", 0x1F, 0x80, CY, 0xC0, 0},
+    {"RAR keeps S Z AC P", 0x1F, 0x01, S | Z | AC | P | kBits531, 0x00, S | Z | AC | P | CY},
+    {"STC", 0x37, 0x12, Z | kBits531, 0x12, Z | CY},
+    {"CMC sets", 0x3F, 0x12, S, 0x12, S | CY},
+    {"CMC clears", 0x3F, 0x12, CY | AC, 0x12, AC},
+    {"CMA leaves F alone", 0x2F, 0x5A, 0xFF, 0xA5, 0xFF},
 };
 
-const AdjustCase kAdjustCases[] = {
-    {"valid digits untouched", 0x45, 0, 0x45, 0},
-    {"9A: both nibbles adjust", 0x9A, 0, 0x00, Z | AC | P | CY},
-    {"99 with CY", 0x99, CY, 0xF9, S | P | CY},
-    {"low nibble above 9", 0x0B, 0, 0x11, AC | P},
-    {"AC with a low nibble of 2 (09 + 09)", 0x12, AC, 0x18, P},
-    {"high nibble 9 with low above 9", 0x9B, 0, 0x01, AC | CY},
-    {"high nibble above 9", 0xA5, 0, 0x05, P | CY},
-    {"FA (75 + 85)", 0xFA, 0, 0x60, AC | P | CY},
-    {"AC and CY on 32 (99 + 99)", 0x32, AC | CY, 0x98, S | CY},
-    {"AC and CY on zero", 0x00, AC | CY, 0x66, P | CY},
-    {"bits 5 3 1 cleared", 0x45, kBits531, 0x45, 0},
-};
-
-TEST_F(AluTest, DecimalAdjust)
+TEST_F(AluTest, DecimalAdjustRotatesAndCarryInstructions)
 {
-    for (const auto& row : kAdjustCases) {
+    for (const auto& row : kOneByteCases) {
         SCOPED_TRACE(row.name);
         cpu = Cpu8085{};
         cpu.regs.a = static_cast<std::uint8_t>(row.a);
         cpu.regs.f = static_cast<std::uint8_t>(row.flagsIn);
-        ASSERT_EQ(Step({0x27}).stop, Stop::Limit);
+        ASSERT_EQ(Step({row.code}).stop, Stop::Limit);
         EXPECT_EQ(cpu.regs.a, row.wantA);
         EXPECT_EQ(FlagNames(cpu.regs.f), FlagNames(row.wantFlags));
-        EXPECT_EQ(cpu.tStates, 4u);
-    }
-}
-
-// Rotates, STC, CMC and CMA: one-byte, four T-states, A and F in, A and F out.
-const AdjustCase kCarryOnlyCases[] = {
-    {"RLC bit 7 to CY and bit 0", 0x85, Z | P, 0x0B, Z | P | CY},
-    {"RLC clears CY", 0x40, CY, 0x80, 0},
-    {"RRC bit 0 to CY and bit 7", 0x01, 0, 0x80, CY},
-    {"RRC clears CY", 0x02, CY | kBits531, 0x01, 0},
-    {"RAL CY into bit 0", 0x01, CY, 0x03, 0},
-    {"RAL sets no Z", 0x80, 0, 0x00, CY},
-    {"RAR CY into bit 7", 0x80, CY, 0xC0, 0},
-    {"RAR keeps S Z AC P", 0x01, S | Z | AC | P | kBits531, 0x00, S | Z | AC | P | CY},
-    {"STC", 0x12, Z | kBits531, 0x12, Z | CY},
-    {"CMC sets", 0x12, S, 0x12, S | CY},
-    {"CMC clears", 0x12, CY | AC, 0x12, AC},
-    {"CMA leaves F alone", 0x5A, 0xFF, 0xA5, 0xFF},
-};
-const int kCarryOnlyCodes[] = {0x07, 0x07, 0x0F, 0x0F, 0x17, 0x17, 0x1F, 0x1F, 0x37, 0x3F, 0x3F, 0x2F};
-
-TEST_F(AluTest, RotatesAndCarryInstructions)
-{
-    for (int i = 0; i < static_cast<int>(std::size(kCarryOnlyCases)); ++i) {
-        const auto& row = kCarryOnlyCases[i];
-        SCOPED_TRACE(row.name);
-        cpu = Cpu8085{};
-        cpu.regs.a = static_cast<std::uint8_t>(row.a);
-        cpu.regs.f = static_cast<std::uint8_t>(row.flagsIn);
-        ASSERT_EQ(Step({kCarryOnlyCodes[i]}).stop, Stop::Limit);
-        EXPECT_EQ(cpu.regs.a, row.wantA);
-        EXPECT_EQ(cpu.regs.f, row.wantFlags) << FlagNames(cpu.regs.f);
         EXPECT_EQ(cpu.tStates, 4u);
     }
 }

@@ -6,10 +6,7 @@
 namespace korvanta::cpu::testing {
 namespace {
 
-class ControlTest : public CpuTest {
-protected:
-    void SetUp() override { cpu.regs.sp = 0x0FF0; }
-};
+class ControlTest : public CpuTest {};
 
 struct Condition {
     const char* name;
@@ -29,33 +26,22 @@ TEST_F(ControlTest, ConditionalBranchesTakenAndNotTaken)
     for (const auto& cond : kConditions) {
         for (bool taken : {true, false}) {
             SCOPED_TRACE(std::string(cond.name) + (taken ? " taken" : " not taken"));
-            const auto flags = static_cast<std::uint8_t>(taken ? cond.flagsTrue : cond.flagsFalse);
-
-            cpu = Cpu8085{};
-            cpu.regs.sp = 0x0FF0;
-            cpu.regs.f = flags;
+            const int flags = taken ? cond.flagsTrue : cond.flagsFalse;
+            auto fresh = [&](const char* sp) {
+                cpu = Cpu8085{};
+                Set(sp);
+                cpu.regs.f = static_cast<std::uint8_t>(flags);
+            };
+            fresh("SP=0FF0");
             Step({cond.jump, 0x34, 0x02});
-            EXPECT_EQ(cpu.regs.pc, taken ? 0x0234 : 0x0103);
-            EXPECT_EQ(cpu.tStates, taken ? 10u : 7u);
-
-            cpu = Cpu8085{};
-            cpu.regs.sp = 0x0FF0;
-            cpu.regs.f = flags;
+            EXPECT_EQ(State("PC T"), taken ? "PC=0234 T=10" : "PC=0103 T=7");
+            fresh("SP=0FF0");
             Step({cond.call, 0x34, 0x02});
-            EXPECT_EQ(cpu.regs.pc, taken ? 0x0234 : 0x0103);
-            EXPECT_EQ(cpu.regs.sp, taken ? 0x0FEE : 0x0FF0);
-            EXPECT_EQ(Peek(0x0FEF), taken ? 0x01 : 0x00);
-            EXPECT_EQ(Peek(0x0FEE), taken ? 0x03 : 0x00);
-            EXPECT_EQ(cpu.tStates, taken ? 18u : 9u);
-
-            cpu = Cpu8085{};
-            cpu.regs.sp = 0x0FEE;
-            cpu.regs.f = flags;
-            Poke(0x0FEE, {0x34, 0x02});
+            EXPECT_EQ(State("PC SP #0FEF #0FEE T"), taken ? "PC=0234 SP=0FEE #0FEF=01 #0FEE=03 T=18"
+                                                          : "PC=0103 SP=0FF0 #0FEF=00 #0FEE=00 T=9");
+            fresh("SP=0FEE #0FEE=34,02");
             Step({cond.ret});
-            EXPECT_EQ(cpu.regs.pc, taken ? 0x0234 : 0x0101);
-            EXPECT_EQ(cpu.regs.sp, taken ? 0x0FF0 : 0x0FEE);
-            EXPECT_EQ(cpu.tStates, taken ? 12u : 6u);
+            EXPECT_EQ(State("PC SP T"), taken ? "PC=0234 SP=0FF0 T=12" : "PC=0101 SP=0FEE T=6");
             EXPECT_EQ(cpu.regs.f, flags);
         }
     }
@@ -63,177 +49,109 @@ TEST_F(ControlTest, ConditionalBranchesTakenAndNotTaken)
 
 TEST_F(ControlTest, NestedCallsLeaveReturnAddressesLowByteLower)
 {
-    Poke(0x0200, {0xCD, 0x00, 0x03, 0xC9});  // CALL 0300, RET
-    Poke(0x0300, {0x76, 0xC9});              // HLT, RET
+    Set("#0200=CD,00,03,C9 #0300=76,C9");  // CALL 0300; RET -- HLT; RET
     // LXI SP,0FF0; CALL 0200; HLT
     ASSERT_EQ(Program({0x31, 0xF0, 0x0F, 0xCD, 0x00, 0x02, 0x76}).stop, Stop::Halted);
-    EXPECT_EQ(cpu.regs.pc, 0x0301);
-    EXPECT_EQ(cpu.regs.sp, 0x0FEC);
-    EXPECT_EQ(Peek(0x0FEF), 0x01);
-    EXPECT_EQ(Peek(0x0FEE), 0x06);
-    EXPECT_EQ(Peek(0x0FED), 0x02);
-    EXPECT_EQ(Peek(0x0FEC), 0x03);
-    EXPECT_EQ(cpu.tStates, 10u + 18 + 18 + 5);
-
+    EXPECT_EQ(State("PC SP #0FEF #0FEE #0FED #0FEC T"),
+              "PC=0301 SP=0FEC #0FEF=01 #0FEE=06 #0FED=02 #0FEC=03 T=51");
     ASSERT_EQ(cpu.run(100).stop, Stop::Halted);
-    EXPECT_EQ(cpu.regs.pc, 0x0107);
-    EXPECT_EQ(cpu.regs.sp, 0x0FF0);
-    EXPECT_EQ(cpu.instructions, 7u);
-    EXPECT_EQ(cpu.tStates, 51u + 10 + 10 + 5);
+    EXPECT_EQ(State("PC SP N T"), "PC=0107 SP=0FF0 N=7 T=76");
 }
 
 TEST_F(ControlTest, RestartsPushTheNextAddressAndJumpToEightTimesN)
 {
     const int codes[8] = {0xC7, 0xCF, 0xD7, 0xDF, 0xE7, 0xEF, 0xF7, 0xFF};
+    const char* const targets[8] = {"0000", "0008", "0010", "0018", "0020", "0028", "0030", "0038"};
     for (int n = 0; n < 8; ++n) {
-        SCOPED_TRACE("RST " + std::to_string(n));
         cpu = Cpu8085{};
-        cpu.regs.sp = 0x0FF0;
+        Set("SP=0FF0");
         Step({codes[n]});
-        EXPECT_EQ(cpu.regs.pc, 8 * n);
-        EXPECT_EQ(cpu.regs.sp, 0x0FEE);
-        EXPECT_EQ(Peek(0x0FEF), 0x01);
-        EXPECT_EQ(Peek(0x0FEE), 0x01);
-        EXPECT_EQ(cpu.tStates, 12u);
+        EXPECT_EQ(State("PC SP #0FEF #0FEE T"),
+                  "PC=" + std::string(targets[n]) + " SP=0FEE #0FEF=01 #0FEE=01 T=12");
     }
 }
 
 TEST_F(ControlTest, UnconditionalTransfersOfControl)
 {
+    Set("SP=0FF0 HL=0456");
     Step({0xC3, 0xCD, 0x0A});  // JMP 0ACD
-    EXPECT_EQ(cpu.regs.pc, 0x0ACD);
-    EXPECT_EQ(cpu.tStates, 10u);
-
-    cpu.regs.sp = 0x0FF0;
+    EXPECT_EQ(State("PC T"), "PC=0ACD T=10");
     Step({0xCD, 0x00, 0x08});  // CALL 0800
-    EXPECT_EQ(cpu.regs.pc, 0x0800);
-    EXPECT_EQ(Peek(0x0FEF) << 8 | Peek(0x0FEE), 0x0103);
-    EXPECT_EQ(cpu.tStates, 10u + 18);
-
+    EXPECT_EQ(State("PC SP #0FEF #0FEE T"), "PC=0800 SP=0FEE #0FEF=01 #0FEE=03 T=28");
     Step({0xC9});  // RET
-    EXPECT_EQ(cpu.regs.pc, 0x0103);
-    EXPECT_EQ(cpu.regs.sp, 0x0FF0);
-    EXPECT_EQ(cpu.tStates, 10u + 18 + 10);
-
-    cpu.regs.h = 0x04, cpu.regs.l = 0x56;
+    EXPECT_EQ(State("PC SP T"), "PC=0103 SP=0FF0 T=38");
     Step({0xE9});  // PCHL
-    EXPECT_EQ(cpu.regs.pc, 0x0456);
-    EXPECT_EQ(cpu.tStates, 10u + 18 + 10 + 6);
+    EXPECT_EQ(State("PC T"), "PC=0456 T=44");
 }
 
 TEST_F(ControlTest, PushAndPopPairsAndPsw)
 {
-    Registers& r = cpu.regs;
-    r.a = 0x9C, r.f = 0xD7, r.b = 0x12, r.c = 0x34, r.d = 0x56, r.e = 0x78, r.h = 0x9A, r.l = 0xBC;
-    // PUSH B, PUSH D, PUSH H, PUSH PSW, then POP them back crosswise: POP B, POP D, POP H, POP PSW.
-    Program({0xC5, 0xD5, 0xE5, 0xF5, 0x76}, 4);
-    const int stacked[8] = {0xD7, 0x9C, 0xBC, 0x9A, 0x78, 0x56, 0x34, 0x12};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(Peek(0x0FE8 + i), stacked[i]) << i;
-    EXPECT_EQ(r.sp, 0x0FE8);
-    EXPECT_EQ(cpu.tStates, 4 * 12u);
-
-    Poke(0x0FE8, {0x2A});  // F as popped, bits 5 3 1 included
-    Program({0xC1, 0xD1, 0xE1, 0xF1, 0x76}, 4);
-    EXPECT_EQ(r.b << 8 | r.c, 0x9C2A);
-    EXPECT_EQ(r.d << 8 | r.e, 0x9ABC);
-    EXPECT_EQ(r.h << 8 | r.l, 0x5678);
-    EXPECT_EQ(r.a, 0x12);
-    EXPECT_EQ(r.f, 0x34);
-    EXPECT_EQ(r.sp, 0x0FF0);
-    EXPECT_EQ(cpu.tStates, 4 * 12u + 4 * 10);
-
-    r.sp = 0x0FE8;
+    Set("SP=0FF0 A=9C F=D7 BC=1234 DE=5678 HL=9ABC");
+    Program({0xC5, 0xD5, 0xE5, 0xF5}, 4);  // PUSH B, D, H, PSW
+    EXPECT_EQ(State("SP #0FE8 #0FE9 #0FEA #0FEB #0FEC #0FED #0FEE #0FEF T"),
+              "SP=0FE8 #0FE8=D7 #0FE9=9C #0FEA=BC #0FEB=9A #0FEC=78 #0FED=56 #0FEE=34 #0FEF=12 T=48");
+    Set("#0FE8=2A");                       // F as popped, bits 5 3 1 included
+    Program({0xC1, 0xD1, 0xE1, 0xF1}, 4);  // POP B, D, H, PSW: crosswise
+    EXPECT_EQ(State("BC DE HL A F SP T"), "BC=9C2A DE=9ABC HL=5678 A=12 F=34 SP=0FF0 T=88");
+    Set("SP=0FE8");
     Step({0xF1});  // POP PSW
-    EXPECT_EQ(r.f, 0x2A);
-    EXPECT_EQ(r.a, 0x9C);
+    EXPECT_EQ(State("A F"), "A=9C F=2A");
 }
 
 TEST_F(ControlTest, StackPointerAndHlExchanges)
 {
-    Registers& r = cpu.regs;
-    r.h = 0x12, r.l = 0x34, r.sp = 0x0F00, r.d = 0xAB, r.e = 0xCD;
-    Poke(0x0F00, {0x78, 0x56});
+    Set("HL=1234 DE=ABCD SP=0F00 #0F00=78,56");
     Step({0xE3});  // XTHL
-    EXPECT_EQ(r.h << 8 | r.l, 0x5678);
-    EXPECT_EQ(Peek(0x0F00), 0x34);
-    EXPECT_EQ(Peek(0x0F01), 0x12);
-    EXPECT_EQ(r.sp, 0x0F00);
-    EXPECT_EQ(cpu.tStates, 16u);
-
+    EXPECT_EQ(State("HL SP #0F00 #0F01 T"), "HL=5678 SP=0F00 #0F00=34 #0F01=12 T=16");
     Step({0xEB});  // XCHG
-    EXPECT_EQ(r.h << 8 | r.l, 0xABCD);
-    EXPECT_EQ(r.d << 8 | r.e, 0x5678);
-    EXPECT_EQ(cpu.tStates, 16u + 4);
-
+    EXPECT_EQ(State("HL DE T"), "HL=ABCD DE=5678 T=20");
     Step({0xF9});  // SPHL
-    EXPECT_EQ(r.sp, 0xABCD);
-    EXPECT_EQ(cpu.tStates, 16u + 4 + 6);
+    EXPECT_EQ(State("SP T"), "SP=ABCD T=26");
 }
 
-struct TransferCase {
-    const char* name;
+// Before each row: A=5A F=D5 BC=0900 DE=0902 HL=0904, memory 0900-0905 = 11 22 33 44 55 66.
+// No transfer writes a flag, so F is in every expected state.
+const struct {
     std::initializer_list<int> code;
-    unsigned tStates;
-    int wantA, wantHl;  // -1: not checked
-    int at, wantByte;   // a memory byte to check, at -1: none
-};
-
-// Before each row: A=5A, BC=0900, DE=0902, HL=0904, memory 0900-0905 = 11 22 33 44 55 66.
-const TransferCase kTransfers[] = {
-    {"LDA", {0x3A, 0x01, 0x09}, 13, 0x22, -1, -1, 0},
-    {"STA", {0x32, 0x05, 0x09}, 13, 0x5A, -1, 0x0905, 0x5A},
-    {"LDAX B", {0x0A}, 7, 0x11, -1, -1, 0},
-    {"LDAX D", {0x1A}, 7, 0x33, -1, -1, 0},
-    {"STAX B", {0x02}, 7, 0x5A, -1, 0x0900, 0x5A},
-    {"STAX D", {0x12}, 7, 0x5A, -1, 0x0902, 0x5A},
-    {"LHLD", {0x2A, 0x02, 0x09}, 16, 0x5A, 0x4433, -1, 0},
-    {"SHLD low byte", {0x22, 0x00, 0x09}, 16, 0x5A, 0x0904, 0x0900, 0x04},
-    {"SHLD high byte", {0x22, 0x00, 0x09}, 16, 0x5A, 0x0904, 0x0901, 0x09},
-    {"MOV A,M", {0x7E}, 7, 0x55, 0x0904, -1, 0},
-    {"MOV M,A", {0x77}, 7, 0x5A, 0x0904, 0x0904, 0x5A},
-    {"MOV L,M reads through the old L", {0x6E}, 7, 0x5A, 0x0955, -1, 0},
-    {"MOV A,B", {0x78}, 4, 0x09, -1, -1, 0},
-    {"MOV H,E", {0x63}, 4, 0x5A, 0x0204, -1, 0},
-    {"MVI A", {0x3E, 0xC3}, 7, 0xC3, -1, -1, 0},
-    {"MVI M", {0x36, 0xC3}, 10, 0x5A, 0x0904, 0x0904, 0xC3},
-    {"LXI H", {0x21, 0x34, 0x12}, 10, 0x5A, 0x1234, -1, 0},
-    {"INX H", {0x23}, 6, 0x5A, 0x0905, -1, 0},
-    {"DCX H", {0x2B}, 6, 0x5A, 0x0903, -1, 0},
+    const char* keys;
+    const char* want;
+} kTransfers[] = {
+    {{0x3A, 0x01, 0x09}, "A PC T", "A=22 PC=0103 T=13"},              // LDA 0901
+    {{0x32, 0x05, 0x09}, "#0905 T", "#0905=5A T=13"},                 // STA 0905
+    {{0x0A}, "A T", "A=11 T=7"},                                      // LDAX B
+    {{0x1A}, "A T", "A=33 T=7"},                                      // LDAX D
+    {{0x02}, "#0900 T", "#0900=5A T=7"},                              // STAX B
+    {{0x12}, "#0902 T", "#0902=5A T=7"},                              // STAX D
+    {{0x2A, 0x02, 0x09}, "HL PC T", "HL=4433 PC=0103 T=16"},          // LHLD 0902
+    {{0x22, 0x00, 0x09}, "#0900 #0901 T", "#0900=04 #0901=09 T=16"},  // SHLD 0900
+    {{0x7E}, "A T", "A=55 T=7"},                                      // MOV A,M
+    {{0x77}, "#0904 T", "#0904=5A T=7"},                              // MOV M,A
+    {{0x6E}, "HL T", "HL=0955 T=7"},                                  // MOV L,M: through the old L
+    {{0x78}, "A T", "A=09 T=4"},                                      // MOV A,B
+    {{0x63}, "HL T", "HL=0204 T=4"},                                  // MOV H,E
+    {{0x3E, 0xC3}, "A PC T", "A=C3 PC=0102 T=7"},                     // MVI A,C3
+    {{0x36, 0xC3}, "#0904 PC T", "#0904=C3 PC=0102 T=10"},            // MVI M,C3
+    {{0x21, 0x34, 0x12}, "HL PC T", "HL=1234 PC=0103 T=10"},          // LXI H,1234
+    {{0x23}, "HL T", "HL=0905 T=6"},                                  // INX H
+    {{0x2B}, "HL T", "HL=0903 T=6"},                                  // DCX H
 };
 
 TEST_F(ControlTest, DataTransfers)
 {
     for (const auto& row : kTransfers) {
-        SCOPED_TRACE(row.name);
         cpu = Cpu8085{};
-        Registers& r = cpu.regs;
-        r.a = 0x5A, r.b = 0x09, r.c = 0x00, r.d = 0x09, r.e = 0x02, r.h = 0x09, r.l = 0x04, r.f = 0xD5;
-        Poke(0x0900, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66});
+        Set("A=5A F=D5 BC=0900 DE=0902 HL=0904 #0900=11,22,33,44,55,66 PC=0100");
         Poke(kOrigin, row.code);
-        r.pc = kOrigin;
         ASSERT_EQ(cpu.step().stop, Stop::Limit);
-        EXPECT_EQ(r.pc, kOrigin + row.code.size());
-        EXPECT_EQ(cpu.tStates, row.tStates);
-        EXPECT_EQ(r.a, row.wantA);
-        if (row.wantHl >= 0) {
-            EXPECT_EQ(r.h << 8 | r.l, row.wantHl);
-        }
-        if (row.at >= 0) {
-            EXPECT_EQ(Peek(static_cast<std::uint16_t>(row.at)), row.wantByte);
-        }
-        EXPECT_EQ(r.f, 0xD5);  // no transfer writes a flag
+        EXPECT_EQ(State(row.keys) + " " + State("F"), std::string(row.want) + " F=D5");
     }
 }
 
-TEST_F(ControlTest, PairIncrementsWrapAtSixteenBits)
+TEST_F(ControlTest, PairIncrementsWrapAtSixteenBitsAndSetNoFlag)
 {
-    Registers& r = cpu.regs;
-    r.b = 0xFF, r.c = 0xFF, r.d = 0x00, r.e = 0x00, r.sp = 0xFFFF, r.f = 0;
+    Set("BC=FFFF DE=0000 SP=FFFF F=00");
     Program({0x03, 0x1B, 0x33, 0x76});  // INX B, DCX D, INX SP
-    EXPECT_EQ(r.b << 8 | r.c, 0x0000);
-    EXPECT_EQ(r.d << 8 | r.e, 0xFFFF);
-    EXPECT_EQ(r.sp, 0x0000);
-    EXPECT_EQ(r.f, 0);  // INX and DCX set no Z, no CY
+    EXPECT_EQ(State("BC DE SP F"), "BC=0000 DE=FFFF SP=0000 F=00");
 }
 
 TEST_F(ControlTest, PortsReadInputsAndRecordEveryOutput)
@@ -242,10 +160,8 @@ TEST_F(ControlTest, PortsReadInputsAndRecordEveryOutput)
     cpu.inputPorts[0x06] = 0x11;
     // IN 05; OUT 21; MVI A,3C; OUT 21; IN 06; OUT FF; HLT
     Program({0xDB, 0x05, 0xD3, 0x21, 0x3E, 0x3C, 0xD3, 0x21, 0xDB, 0x06, 0xD3, 0xFF, 0x76});
-    const std::vector<PortWrite> want = {{0x21, 0xA7}, {0x21, 0x3C}, {0xFF, 0x11}};
-    EXPECT_EQ(cpu.outputs, want);
-    EXPECT_EQ(cpu.regs.a, 0x11);
-    EXPECT_EQ(cpu.tStates, 5 * 10u + 7 + 5);
+    EXPECT_EQ(cpu.outputs, (std::vector<PortWrite>{{0x21, 0xA7}, {0x21, 0x3C}, {0xFF, 0x11}}));
+    EXPECT_EQ(State("A T"), "A=11 T=62");
 }
 
 }  // namespace
