@@ -143,7 +143,7 @@ struct Statement {
     bool hasComment = false;
     bool broken = false;         // refused when read: no bytes, no layout
     bool labelIgnored = false;   // a second definition of a name: reported, not defined again
-    bool labelReserved = false;  // a label that failed its definition
+    int symbol = -1;             // the symbol its label or name defines
 
     // The instruction as read: the opcode with its register bits, its
     // length, the register part of its own line and the operand still to
@@ -220,7 +220,7 @@ private:
     bool evaluate(Statement& st, std::string_view text, std::int64_t location, std::int64_t& value,
                   Evaluation* detail = nullptr);
     void reportUnknown(const Statement& st, const Evaluation& e);
-    void setSymbol(const std::string& name, bool valued, std::int64_t value, const std::string& waitingOn = {});
+    void setSymbol(int symbol, bool valued, std::int64_t value, const std::string& waitingOn = {});
     void layOut(ImportResult& result);
     void writeLines(ImportResult& result);
     void chooseTags();
@@ -619,7 +619,10 @@ void Importer::define(int statementIndex)
     const auto it = index_.find(st.label);
     if (it != index_.end()) {
         const Symbol& old = symbols_[static_cast<std::size_t>(it->second)];
-        if (kind == Symbol::Set && old.kind == Symbol::Set) return;
+        if (kind == Symbol::Set && old.kind == Symbol::Set) {
+            st.symbol = it->second;
+            return;
+        }
         st.labelIgnored = true;
         error(st, "'" + std::string(st.labelWritten) + "' is already defined at line " +
                       std::to_string(statements_[static_cast<std::size_t>(old.definedAt)].line));
@@ -629,13 +632,14 @@ void Importer::define(int statementIndex)
     s.kind = kind;
     s.written = std::string(st.labelWritten);
     s.definedAt = statementIndex;
-    index_.emplace(st.label, static_cast<int>(symbols_.size()));
+    st.symbol = static_cast<int>(symbols_.size());
+    index_.emplace(st.label, st.symbol);
     symbols_.push_back(std::move(s));
 }
 
-void Importer::setSymbol(const std::string& name, bool valued, std::int64_t value, const std::string& waitingOn)
+void Importer::setSymbol(int symbol, bool valued, std::int64_t value, const std::string& waitingOn)
 {
-    Symbol& s = symbols_[static_cast<std::size_t>(index_.at(name))];
+    Symbol& s = symbols_[static_cast<std::size_t>(symbol)];
     s.passSeen = pass_;
     s.valued = valued;
     s.value = valued ? value : 0;
@@ -662,11 +666,13 @@ void Importer::reportUnknown(const Statement& st, const Evaluation& e)
 {
     if (e.undefined) {
         std::string message = "undefined symbol '" + e.unknownName + "'";
+        // FFH or C000: a hex number written without its leading digit.
+        std::string digits = e.unknownName;
+        if (digits.size() > 1 && digits.back() == 'H') digits.pop_back();
         std::int64_t ignored = 0;
         std::string ignoredError;
-        if (options_.radix == 10 && e.unknownName.size() <= 5 &&
-            ParseNumber("0" + e.unknownName + "H", 16, ignored, ignoredError)) {
-            message += " (a hex number needs a leading digit and an H suffix: 0" + e.unknownName + "H)";
+        if (digits.size() <= 4 && ParseNumber("0" + digits + "H", 16, ignored, ignoredError)) {
+            message += " (a hex number needs a leading digit and an H suffix: 0" + digits + "H)";
         }
         error(st, message);
         return;
@@ -792,13 +798,11 @@ void Importer::runPass(bool last)
         st.reserve = 0;
         st.segment = static_cast<int>(segments_.size()) - 1;
         if (st.broken) {
-            if (!st.label.empty() && !st.labelIgnored && index_.count(st.label)) {
-                setSymbol(st.label, st.op != Op::Equ && st.op != Op::Set, location_);
-            }
+            if (st.symbol >= 0) setSymbol(st.symbol, st.op != Op::Equ && st.op != Op::Set, location_);
             continue;
         }
-        const bool definesLabel = !st.label.empty() && !st.labelIgnored && st.op != Op::Equ && st.op != Op::Set;
-        if (definesLabel && st.op != Op::Org) setSymbol(st.label, true, location_);
+        const bool definesLabel = st.symbol >= 0 && st.op != Op::Equ && st.op != Op::Set;
+        if (definesLabel && st.op != Op::Org) setSymbol(st.symbol, true, location_);
 
         std::int64_t v = 0;
         std::uint32_t size = 0;
@@ -817,15 +821,15 @@ void Importer::runPass(bool last)
             segments_.push_back(Segment{static_cast<int>(n), static_cast<std::uint32_t>(location_)});
             st.segment = static_cast<int>(segments_.size()) - 1;
             st.address = static_cast<std::uint32_t>(location_);
-            if (definesLabel) setSymbol(st.label, true, location_);
+            if (definesLabel) setSymbol(st.symbol, true, location_);
             break;
         }
         case Op::Equ:
         case Op::Set: {
-            if (st.labelIgnored) break;
+            if (st.symbol < 0) break;
             Evaluation e;
             const bool ok = evaluate(st, st.operands, location_, v, &e);
-            setSymbol(st.label, ok, v, e.unknownName);
+            setSymbol(st.symbol, ok, v, e.unknownName);
             break;
         }
         case Op::Ds: {
@@ -942,12 +946,8 @@ void Importer::layOut(ImportResult& result)
             break;
         }
     }
-    int firstByteSegment = static_cast<int>(segments_.size());
     for (const Statement& st : statements_) {
-        if (!st.bytes.empty()) {
-            segments_[static_cast<std::size_t>(st.segment)].hasBytes = true;
-            firstByteSegment = std::min(firstByteSegment, st.segment);
-        }
+        if (!st.bytes.empty()) segments_[static_cast<std::size_t>(st.segment)].hasBytes = true;
     }
     if (!anyByte) {
         const bool hasOrg = segments_.size() > 1;
@@ -968,10 +968,10 @@ void Importer::layOut(ImportResult& result)
         }
     }
 
-    // Segments without a byte change no byte: those before the program's
-    // first byte and those outside its block are left out, and their labels
-    // become plain addresses. A reservation that leaves the block is left
-    // out when no byte follows it in its segment.
+    // Segments without a byte change no byte: the one before the first ORG
+    // and those outside the block are left out, and their labels become
+    // plain addresses. A reservation that leaves the block is left out when
+    // no byte follows it in its segment.
     for (std::size_t k = 0; k < segments_.size(); ++k) {
         Segment& seg = segments_[k];
         if (seg.hasBytes) continue;
@@ -982,8 +982,10 @@ void Importer::layOut(ImportResult& result)
                 outside = true;
             }
         }
-        seg.dropped = static_cast<int>(k) < firstByteSegment || outside;
-        if (seg.dropped && seg.orgStatement >= 0 && static_cast<int>(k) >= firstByteSegment) {
+        // What comes before the first ORG has no line of its own to stand on:
+        // the first ORG sets the start address.
+        seg.dropped = seg.orgStatement < 0 || outside;
+        if (seg.dropped && seg.orgStatement >= 0) {
             warning(statements_[static_cast<std::size_t>(seg.orgStatement)],
                     "nothing is placed from " + Hex(seg.origin, 4) +
                         " on, which lies outside the program's block: this ORG and its reservations are left out");
@@ -1067,9 +1069,11 @@ void Importer::pushComment(std::string_view comment)
     while (i < text.size()) {
         std::size_t n = std::min(kRoom, text.size() - i);
         if (i + n < text.size()) {
-            // Break at the last blank that fits, when there is one.
-            const std::size_t blank = text.rfind(' ', i + n);
-            if (blank != std::string::npos && blank > i) n = blank - i;
+            // Break at the last blank that fits, when there is one (looking
+            // no further back than this piece, or a long word costs n squared).
+            std::size_t blank = i + n;
+            while (blank > i && text[blank] != ' ') --blank;
+            if (blank > i) n = blank - i;
         }
         std::string piece = text.substr(i, n);
         while (!piece.empty() && piece.back() == ' ') piece.pop_back();

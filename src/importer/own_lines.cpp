@@ -263,7 +263,7 @@ private:
             value |= static_cast<std::uint32_t>(v) << shift;
             shift += 8;
         }
-        line_->value = value;
+        if (!texts_.empty()) line_->value = value;
     }
 
     bool full_;
