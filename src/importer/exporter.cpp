@@ -89,7 +89,10 @@ ExportResult ExportStandardSource(const std::vector<std::string>& lines, const s
 
     Writer w;
     w.line({}, {}, {}, "Exported from Korvanta (" + std::string(fullMode ? "Full 8085" : "classic") + " mode)");
-    w.line({}, "ORG", HexH(program.start, 4));
+    // Where assembly begins before any ORG; an ORG before the first byte
+    // moves the start, in the source as in the program.
+    const int start = HexValue(startAddress);
+    w.line({}, "ORG", HexH(start < 0 ? 0 : static_cast<std::uint32_t>(start), 4));
     bool endReported = false;
     for (std::size_t i = 0; i < program.lines.size(); ++i) {
         const OwnLine& l = program.lines[i];
@@ -113,7 +116,7 @@ ExportResult ExportStandardSource(const std::vector<std::string>& lines, const s
             break;
         case OwnLine::Origin:
             if (!label.empty()) w.line(label, {});
-            if (!l.setsStart) w.line({}, "ORG", HexH(l.value, 4));
+            w.line({}, "ORG", HexH(l.value, 4));
             break;
         case OwnLine::Instruction: {
             std::string operands = l.registers;

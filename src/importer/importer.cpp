@@ -13,10 +13,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <unordered_map>
 
 #include "importer/expression.h"
+#include "importer/own_lines.h"
 #include "importer/source_lines.h"
 #include "importer/tag_names.h"
 
@@ -215,7 +217,8 @@ private:
     void define(int statementIndex);
     void runPass(bool last);
     bool settled();
-    void place(Statement& st, int statementIndex);
+    void placeBytes();
+    void checkLines(const ImportResult& result);
     void encode(Statement& st);
     bool evaluate(Statement& st, std::string_view text, std::int64_t location, std::int64_t& value,
                   Evaluation* detail = nullptr);
@@ -248,9 +251,6 @@ private:
     bool lastPass_ = false;
     std::int64_t location_ = 0;
     bool pastEnd_ = false;
-    int currentOrg_ = -1;
-    bool orgOverlapReported_ = false;
-    std::vector<int> owner_;  // last pass: the statement whose byte lies at each address, or -1
     int endStatement_ = -1;
 
     // Writing.
@@ -707,28 +707,6 @@ void Importer::reportUnknown(const Statement& st, const Evaluation& e)
     error(st, "'" + e.unknownName + "' has no value here");
 }
 
-void Importer::place(Statement& st, int statementIndex)
-{
-    if (!lastPass_ || st.bytes.empty()) return;
-    for (std::size_t k = 0; k < st.bytes.size(); ++k) {
-        const std::uint32_t a = st.address + static_cast<std::uint32_t>(k);
-        if (a >= kAddressSpace) break;
-        int& who = owner_[a];
-        if (who >= 0 && !orgOverlapReported_) {
-            orgOverlapReported_ = true;
-            const Statement& first = statements_[static_cast<std::size_t>(who)];
-            if (currentOrg_ >= 0) {
-                error(statements_[static_cast<std::size_t>(currentOrg_)],
-                      "this ORG goes back over code: line " + std::to_string(st.line) + " would overwrite the bytes of line " +
-                          std::to_string(first.line) + " at " + Hex(a, 4));
-            } else {
-                error(st, "this line would overwrite the bytes of line " + std::to_string(first.line));
-            }
-        }
-        who = statementIndex;
-    }
-}
-
 void Importer::encode(Statement& st)
 {
     st.bytes.clear();
@@ -787,10 +765,7 @@ void Importer::runPass(bool last)
     passFindings_ = Findings();
     location_ = 0;
     pastEnd_ = false;
-    currentOrg_ = -1;
-    orgOverlapReported_ = false;
     segments_.assign(1, Segment{});
-    if (last) owner_.assign(kAddressSpace, -1);
 
     for (std::size_t n = 0; n < statements_.size(); ++n) {
         Statement& st = statements_[n];
@@ -816,8 +791,6 @@ void Importer::runPass(bool last)
                     location_ = v;
                 }
             }
-            currentOrg_ = static_cast<int>(n);
-            orgOverlapReported_ = false;
             segments_.push_back(Segment{static_cast<int>(n), static_cast<std::uint32_t>(location_)});
             st.segment = static_cast<int>(segments_.size()) - 1;
             st.address = static_cast<std::uint32_t>(location_);
@@ -896,7 +869,6 @@ void Importer::runPass(bool last)
         } else {
             location_ = next;
         }
-        if (last) place(st, static_cast<int>(n));
     }
 }
 
@@ -1030,17 +1002,7 @@ void Importer::layOut(ImportResult& result)
         }
     }
 
-    start_ = 0;
-    for (const Segment& seg : segments_) {
-        if (!seg.dropped) {
-            start_ = seg.orgStatement >= 0 ? seg.origin : 0;
-            break;
-        }
-        if (!anyByte && seg.orgStatement >= 0) {
-            start_ = seg.origin;
-            break;
-        }
-    }
+    placeBytes();
     result.startAddress = Hex(start_, 4);
     result.windowDigit = Hex(block_, 1);
 
@@ -1053,6 +1015,74 @@ void Importer::layOut(ImportResult& result)
             warning(end, "END names " + Hex(static_cast<std::uint32_t>(v & 0xFFFF), 4) +
                              " as the entry point, but the program runs from its start address " + Hex(start_, 4));
         }
+    }
+}
+
+// Walks what will be written the way the program's assembler places it:
+// every ORG before the first byte sets the start address, a later one may
+// not go back over bytes or reservations already placed, and nothing may be
+// placed twice.
+void Importer::placeBytes()
+{
+    std::vector<int> owner(kAddressSpace, -1);
+    std::uint32_t location = 0;
+    bool anyByte = false;
+    start_ = 0;
+    for (std::size_t n = 0; n < statements_.size(); ++n) {
+        const Statement& st = statements_[n];
+        if (segments_[static_cast<std::size_t>(st.segment)].dropped || st.broken) continue;
+        if (st.op == Op::Org) {
+            const std::uint32_t target = st.address;
+            if (!anyByte) {
+                start_ = target;
+            } else {
+                for (std::uint32_t a = target; a < location; ++a) {
+                    if (owner[a] >= 0) {
+                        error(st, "this ORG goes back over code: line " +
+                                      std::to_string(statements_[static_cast<std::size_t>(owner[a])].line) + " placed " +
+                                      Hex(a, 4));
+                        break;
+                    }
+                }
+            }
+            location = target;
+            continue;
+        }
+        const std::uint32_t size =
+            st.op == Op::Ds ? (st.droppedReserve ? 0 : st.reserve) : static_cast<std::uint32_t>(st.bytes.size());
+        if (size == 0) continue;
+        for (std::uint32_t a = st.address; a < st.address + size && a < kAddressSpace; ++a) {
+            if (owner[a] >= 0) {
+                error(st, "this line would place bytes over those of line " +
+                              std::to_string(statements_[static_cast<std::size_t>(owner[a])].line) + " at " + Hex(a, 4));
+                break;
+            }
+        }
+        for (std::uint32_t a = st.address; a < st.address + size && a < kAddressSpace; ++a) owner[a] = static_cast<int>(n);
+        if (st.op != Op::Ds) anyByte = true;
+        location = st.address + size;
+    }
+}
+
+// The written lines read back as the program's assembler reads them must
+// place exactly the bytes worked out here; anything else is a fault of the
+// importer, reported rather than handed on.
+void Importer::checkLines(const ImportResult& result)
+{
+    const OwnProgram program = AssembleOwnLines(result.lines, result.startAddress, true, true);
+    std::map<std::uint16_t, std::uint8_t> expected;
+    for (const Statement& st : statements_) {
+        for (std::size_t k = 0; k < st.bytes.size(); ++k) expected[static_cast<std::uint16_t>(st.address + k)] = st.bytes[k];
+    }
+    for (const OwnLine& l : program.lines) {
+        if (l.kind == OwnLine::Refused) {
+            passFindings_.add(0, {}, Level::Error,
+                              "the importer wrote the line '" + l.text + "', which would be refused (" + l.problem + ")");
+            return;
+        }
+    }
+    if (program.Image() != expected || Hex(program.start, 4) != result.startAddress) {
+        passFindings_.add(0, {}, Level::Error, "the importer's lines would not place the bytes it worked out");
     }
 }
 
@@ -1211,8 +1241,11 @@ ImportResult Importer::Run()
         layOut(result);
         if (!passFindings_.hasError()) chooseTags();
     }
+    if (!passFindings_.hasError() && !readFindings_.hasError()) {
+        writeLines(result);
+        checkLines(result);
+    }
     const bool failed = passFindings_.hasError() || readFindings_.hasError();
-    if (!failed) writeLines(result);
     inPass_ = false;
     readFindings_.append(std::move(passFindings_));
     if (failed && DetectSourceKind(text_) == SourceKind::OwnLines) {

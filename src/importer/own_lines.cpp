@@ -328,22 +328,35 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
 
         const std::string_view t4 = trimBlanks(rest.substr(0, 4));
         std::uint32_t reserve = 0;
-        if (t4 == "!!OR" && (fullMode || orgCommands)) {
-            const std::string_view a = lastChars(rest, 4);
-            const int v = rest.substr(0, 5) == "!!ORG" ? HexValue(a) : -1;
+        if (t4 == "!!OR" && orgCommands) {
+            // Full 8085 mode reads the address after the word, classic mode
+            // the line's last four characters.
+            const std::string_view a = fullMode ? trimBlanks(rest.substr(std::min<std::size_t>(5, rest.size())))
+                                                : lastChars(rest, 4);
+            const int v = rest.substr(0, 5) == "!!ORG" && a.size() == 4 ? HexValue(a) : -1;
             line.kind = OwnLine::Origin;
             line.value = static_cast<std::uint32_t>(v);
             if (v < 0) {
                 line.kind = OwnLine::Refused;
                 line.problem = "!!ORG needs an address of four hex digits";
+            } else if (fullMode && !anyByte) {
+                // Before the first byte every ORG sets where the program starts.
+                p.start = static_cast<std::uint32_t>(v);
+                p.block = p.start >> 12;
+                line.setsStart = true;
+                location = p.start;
             } else if (fullMode) {
-                if (!anyByte && std::none_of(p.lines.begin(), p.lines.end(),
-                                             [](const OwnLine& l) { return l.kind == OwnLine::Origin; })) {
-                    p.start = static_cast<std::uint32_t>(v);
-                    p.block = p.start >> 12;
-                    line.setsStart = true;
+                const auto target = static_cast<std::uint32_t>(v);
+                if (target >> 12 != p.block) {
+                    line.kind = OwnLine::Refused;
+                    line.problem = "!!ORG " + std::string(a) + " lies outside the memory block";
+                } else if (std::any_of(owner.begin() + target, owner.begin() + std::max(target, location),
+                                       [](int o) { return o >= 0; })) {
+                    line.kind = OwnLine::Refused;
+                    line.problem = "!!ORG goes back over bytes already placed";
+                } else {
+                    location = target;
                 }
-                location = static_cast<std::uint32_t>(v);
             } else if (location != p.block << 12) {
                 line.kind = OwnLine::Refused;
                 line.problem = "!!ORG is obeyed only before anything is placed, at the first address of the block";
@@ -357,14 +370,15 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
             }
         } else if (t4.substr(0, 2) == "!!") {
             const std::string_view after = rest.substr(2);
+            // Items between commas, each trimmed of blanks.
             auto items = [&](std::size_t digits, OwnLine::Kind kind) {
                 line.kind = kind;
-                const std::string_view list = after.substr(3);
-                std::size_t k = 0;
+                std::string_view list = trimBlanks(after.substr(3));
                 while (true) {
-                    const std::string_view item = list.substr(k, digits);
-                    const int v = HexValue(item);
-                    if (v < 0 || item.size() != digits) {
+                    const std::size_t comma = list.find(',');
+                    const std::string_view item = trimBlanks(list.substr(0, comma));
+                    const int v = item.size() == digits ? HexValue(item) : -1;
+                    if (v < 0) {
                         line.kind = OwnLine::Refused;
                         line.problem = "every item needs exactly " + std::to_string(digits) + " hex digits";
                         line.bytes.clear();
@@ -372,15 +386,8 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
                     }
                     line.bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
                     if (digits == 4) line.bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-                    k += digits;
-                    if (k == list.size()) return;
-                    if (list[k] != ',') {
-                        line.kind = OwnLine::Refused;
-                        line.problem = "items are separated by one comma";
-                        line.bytes.clear();
-                        return;
-                    }
-                    ++k;
+                    if (comma == std::string_view::npos) return;
+                    list.remove_prefix(comma + 1);
                 }
             };
             if (fullMode && after.substr(0, 3) == "DB ") {
@@ -388,7 +395,8 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
             } else if (fullMode && after.substr(0, 3) == "DW ") {
                 items(4, OwnLine::Words);
             } else if (fullMode && after.substr(0, 3) == "DS ") {
-                const int v = after.size() == 7 ? HexValue(after.substr(3)) : -1;
+                const std::string_view count = trimBlanks(after.substr(3));
+                const int v = count.size() == 4 ? HexValue(count) : -1;
                 if (v < 0) {
                     line.kind = OwnLine::Refused;
                     line.problem = "!!DS needs a count of four hex digits";
@@ -419,7 +427,7 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
             line.problem = "it does not fit the block " + Hex(base, 4) + "-" + Hex(base + 0xFFE, 4);
             line.bytes.clear();
         } else if (line.kind != OwnLine::Refused) {
-            for (std::uint32_t a = location; a < location + size; ++a) {
+            for (std::uint32_t a = location; a < location + size + reserve; ++a) {
                 if (owner[a] >= 0) {
                     line.kind = OwnLine::Refused;
                     line.problem = "it would overwrite the bytes of line " + std::to_string(owner[a] + 1);
@@ -428,7 +436,7 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
                 }
             }
             if (line.kind != OwnLine::Refused) {
-                for (std::uint32_t a = location; a < location + size; ++a) owner[a] = static_cast<int>(i);
+                for (std::uint32_t a = location; a < after; ++a) owner[a] = static_cast<int>(i);
                 if (size > 0) anyByte = true;
                 location = after;
             }

@@ -57,17 +57,25 @@ TEST(OwnLines, BytesOfEachForm)
 
 TEST(OwnLines, OriginAndBlockRules)
 {
-    // Full: the first ORG sets the start, a later one moves on or back to
-    // where nothing is placed yet.
-    OwnProgram p = AssembleOwnLines({"!!ORG 2100", "NOP", "!!ORG 2000", "HLT", "!!ORG 2100", "NOP"}, "0000", true);
-    EXPECT_EQ(p.start, 0x2100u);
-    EXPECT_EQ(p.lines[3].address, 0x2000u);
-    EXPECT_EQ(p.lines[5].kind, OwnLine::Refused);  // over line 2's byte
+    // Full: every ORG before the first byte sets the start; a later one
+    // moves on, or back where nothing lies between.
+    OwnProgram p = AssembleOwnLines(
+        {"!!ORG 2100", "!!ORG 2000", "NOP", "!!ORG 2010", "!!ORG 2008", "HLT", "!!ORG 2000", "NOP"}, "0000", true);
+    EXPECT_EQ(p.start, 0x2000u);
+    EXPECT_EQ(p.lines[2].address, 0x2000u);
+    EXPECT_EQ(p.lines[5].address, 0x2008u);
+    EXPECT_EQ(p.lines[6].kind, OwnLine::Refused);  // back over 2000 and 2008
+    p = AssembleOwnLines({"!!DS 0004", "!!ORG 2002", "NOP"}, "2000", true);
+    EXPECT_EQ(p.lines[2].kind, OwnLine::Refused);  // onto a reserved byte
+    p = AssembleOwnLines({"!!ORG 2100", "NOP"}, "2000", true, false);
+    EXPECT_EQ(p.lines[0].kind, OwnLine::Comment);  // the option is off
+    EXPECT_EQ(p.lines[1].address, 0x2000u);
     p = AssembleOwnLines({"!!ORG 2FFE", "NOP", "NOP"}, "0000", true);
     EXPECT_EQ(p.lines[1].kind, OwnLine::Instruction);
     EXPECT_EQ(p.lines[2].kind, OwnLine::Refused);  // at 2FFF
     p = AssembleOwnLines({"NOP", "!!ORG 3000", "NOP"}, "2000", true);
-    EXPECT_EQ(p.lines[2].kind, OwnLine::Refused);  // another block
+    EXPECT_EQ(p.lines[1].kind, OwnLine::Refused);  // another block
+    EXPECT_EQ(p.lines[2].address, 0x2001u);
 
     // Classic: obeyed only at the block's first address before anything is
     // placed, and only with the option; otherwise a comment.
@@ -87,12 +95,13 @@ TEST(Export, FullModeProgram)
 {
     const Lines lines = {"!! sum of a block", "!!ORG 2000", "LXI H,2050", "MVI B,0A", "XRA A", "LOOP: ADD M", "INX H",
                          "DCR B", "JNZ LOOP", "STA 2060", "HLT", "DATA: !!DB 01,FF", "!!DW C000", "!!DS 0004"};
-    const ExportResult e = ExportStandardSource(lines, "2000", true);
+    const ExportResult e = ExportStandardSource(lines, "0000", true);
     EXPECT_TRUE(e.report.empty());
     EXPECT_EQ(e.text,
               "; Exported from Korvanta (Full 8085 mode)\n"
-              "        ORG     2000H\n"
+              "        ORG     0000H\n"
               "; sum of a block\n"
+              "        ORG     2000H\n"
               "        LXI     H,2050H\n"
               "        MVI     B,0AH\n"
               "        XRA     A\n"
@@ -241,7 +250,7 @@ TEST(RoundTrip, FullModeProgramsKeepTheirBytes)
         ASSERT_TRUE(e.report.empty()) << "program " << n;
         const ImportResult r = ImportStandardSource(e.text);
         ASSERT_TRUE(r.ok()) << "program " << n << "\n" << Describe(r) << e.text;
-        EXPECT_EQ(r.startAddress, Hex(start, 4));
+        EXPECT_EQ(r.startAddress, Hex(before.start, 4));
         EXPECT_EQ(r.windowDigit, Hex(start >> 12, 1));
         EXPECT_EQ(FullImage(r.lines, r.startAddress), before.Image()) << "program " << n << "\n" << e.text;
     }

@@ -57,6 +57,8 @@ TEST(ImportErrors, EachWithItsLine)
         {"missing value", {"  MVI A,"}, 1, "missing"},
         {"stray character", {"  MVI A,5#"}, 1, "unexpected"},
         {"ORG backward over code", {"  ORG 2000H", "  NOP", "  NOP", "  ORG 2001H", "  NOP"}, 4, "goes back over code"},
+        {"ORG back past code", {"  ORG 2100H", "  NOP", "  ORG 2000H", "  HLT"}, 3, "line 2 placed 2100"},
+        {"code over a reservation", {"  ORG 2000H", "  DS 4", "  ORG 2002H", "  NOP"}, 4, "over those of line 2"},
         {"ORG beyond FFFF", {"  ORG 10000H"}, 1, "does not fit 16 bits"},
         {"bytes in another block", {"  ORG 2000H", "  NOP", "  ORG 3000H", "  NOP"}, 4, "outside the 4 KB block"},
         {"the block's last address", {"  ORG 2FFEH", "  NOP", "  NOP"}, 3, "2FFF, cannot hold a byte"},
