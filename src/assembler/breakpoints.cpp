@@ -1,5 +1,7 @@
 #include "assembler/breakpoints.h"
 
+#include <algorithm>
+
 #include "assembler/program_source.h"
 #include "machine/machine.h"
 
@@ -22,6 +24,7 @@ int hexValue(const std::string& text)
 
 Breakpoints::Breakpoints(Machine& m, ProgramSource& source) : m_(m)
 {
+    changed.connect([this] { refresh(); });
     source.lineInserted.connect([this](int at) {
         std::set<int> moved;
         for (int line : lines_) moved.insert(line >= at ? line + 1 : line);
@@ -90,10 +93,27 @@ int Breakpoints::lineAt(std::uint16_t address) const
     return -1;
 }
 
+void Breakpoints::setTemporaryLine(std::optional<int> line)
+{
+    if (temporary_ == line) return;
+    temporary_ = line;
+    refresh();
+}
+
+void Breakpoints::refresh()
+{
+    std::fill(stops_.begin(), stops_.end(), 0);
+    const std::vector<std::uint16_t> all = stopAddresses();
+    for (std::uint16_t address : all) stops_[address] = 1;
+    anyStop_ = !all.empty();
+}
+
 std::vector<std::uint16_t> Breakpoints::stopAddresses() const
 {
     std::set<std::uint16_t> all = addresses_;
-    for (int line : lines_) {
+    std::set<int> lines = lines_;
+    if (temporary_) lines.insert(*temporary_);
+    for (int line : lines) {
         int address = addressOfLine(line);
         if (address >= 0) all.insert(static_cast<std::uint16_t>(address));
     }

@@ -7,6 +7,7 @@
 // "!!bkpt" comment, which stays a comment.
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -40,6 +41,20 @@ public:
     // line that emitted nothing stops at the next byte emitted).
     std::vector<std::uint16_t> stopAddresses() const;
 
+    // Run to line: one more stop, at a line (resolved through the listing
+    // when a run starts, so that a program not yet assembled works too).
+    // Forgotten when a run stops anywhere or ends.
+    void setTemporaryLine(std::optional<int> line);
+    void clearTemporary() { setTemporaryLine(std::nullopt); }
+    const std::optional<int>& temporaryLine() const { return temporary_; }
+
+    // Whether a run stops before the instruction at address. Answered from
+    // a table made by refresh(), which a run calls as it starts and which
+    // every change of the breakpoints makes again.
+    bool stopsAt(std::uint16_t address) const { return anyStop_ && stops_[address] != 0; }
+    bool anyStop() const { return anyStop_; }
+    void refresh();
+
     // The line whose first byte is at address in the last assembly, or -1.
     int lineAt(std::uint16_t address) const;
     // The address of a line's first byte in the last assembly, or -1.
@@ -51,6 +66,9 @@ private:
     Machine& m_;
     std::set<int> lines_;
     std::set<std::uint16_t> addresses_;
+    std::optional<int> temporary_;
+    std::vector<char> stops_ = std::vector<char>(65536, 0);
+    bool anyStop_ = false;
 };
 
 }  // namespace korvanta

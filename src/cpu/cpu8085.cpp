@@ -52,7 +52,61 @@ bool Acceptable(const InterruptState& irq, Interrupt& line, u16& vector)
     return true;
 }
 
+// Pushes pc and goes to the interrupt's vector. False, with nothing changed,
+// when the stack lies outside the window; failAddress names where.
+bool Accept(InterruptState& irq, Interrupt line, u16 vector, u16& sp, u16& pc, u16 base, u8* mem,
+            std::uint64_t* written, u16& failAddress)
+{
+    const u16 ah = static_cast<u16>(sp - 1), al = static_cast<u16>(sp - 2);
+    const u16 oh = static_cast<u16>(ah - base), ol = static_cast<u16>(al - base);
+    if (oh >= kWindowBytes || ol >= kWindowBytes) {
+        failAddress = oh >= kWindowBytes ? ah : al;
+        return false;
+    }
+    // The trace lists the instruction's own writes; the rows still record these.
+    mem[oh] = static_cast<u8>(pc >> 8);
+    mem[ol] = static_cast<u8>(pc);
+    written[oh >> 6] |= std::uint64_t{1} << (oh & 63);
+    written[ol >> 6] |= std::uint64_t{1} << (ol & 63);
+    sp = al;
+    switch (line) {
+        case Interrupt::Trap:
+            irq.enabledBeforeTrap = irq.enabled;
+            irq.trapCopy = true;
+            irq.trap = false;
+            break;
+        case Interrupt::Rst75:
+            irq.rst75 = false;
+            break;
+        case Interrupt::Rst65:
+            irq.rst65 = false;
+            break;
+        case Interrupt::Rst55:
+            irq.rst55 = false;
+            break;
+        case Interrupt::Intr:
+            irq.intr = false;
+            break;
+    }
+    irq.enabled = false;
+    pc = vector;
+    return true;
+}
+
 }  // namespace
+
+Stop Cpu8085::acceptPending()
+{
+    Interrupt line = Interrupt::Trap;
+    u16 vector = 0, failAddress = 0;
+    if (!Acceptable(irq, line, vector)) return Stop::Limit;
+    if (!Accept(irq, line, vector, regs.sp, regs.pc, windowBase, memory.data(), written_.data(), failAddress)) {
+        fault = Fault{Access::StackWrite, failAddress, regs.pc, 0};
+        return Stop::OutsideWindow;
+    }
+    tStates += kAcceptCost;
+    return Stop::Limit;
+}
 
 void Cpu8085::setBreakpoint(std::uint16_t address, bool on)
 {
@@ -739,38 +793,7 @@ RunResult Cpu8085::execute(std::uint64_t limit, bool skipBreakpoint)
             if (irq.shadow && op != kEi) irq.shadow = false;
             accepted = false;
             if (Acceptable(irq, line, vector)) {
-                const u16 ah = sp - 1, al = sp - 2, oh = KV_OFFSET(ah), ol = KV_OFFSET(al);
-                if (oh >= kWindowBytes || ol >= kWindowBytes) {
-                    failAddress = oh >= kWindowBytes ? ah : al;
-                    goto acceptFault;
-                }
-                // The trace lists the instruction's own writes; the rows still record these.
-                mem[oh] = static_cast<u8>(pc >> 8);
-                mem[ol] = static_cast<u8>(pc);
-                written[oh >> 6] |= std::uint64_t{1} << (oh & 63);
-                written[ol >> 6] |= std::uint64_t{1} << (ol & 63);
-                sp = al;
-                switch (line) {
-                    case Interrupt::Trap:
-                        irq.enabledBeforeTrap = irq.enabled;
-                        irq.trapCopy = true;
-                        irq.trap = false;
-                        break;
-                    case Interrupt::Rst75:
-                        irq.rst75 = false;
-                        break;
-                    case Interrupt::Rst65:
-                        irq.rst65 = false;
-                        break;
-                    case Interrupt::Rst55:
-                        irq.rst55 = false;
-                        break;
-                    case Interrupt::Intr:
-                        irq.intr = false;
-                        break;
-                }
-                irq.enabled = false;
-                pc = vector;
+                if (!Accept(irq, line, vector, sp, pc, base, mem, written, failAddress)) goto acceptFault;
                 t += kAcceptCost;
                 accepted = true;
                 if constexpr (kStep) last.interruptAccepted = true;

@@ -147,6 +147,11 @@ public:
     // Raises an interrupt input. TRAP and RST 7.5 latch; RST 6.5, RST 5.5 and
     // INTR stay raised until accepted. vector is the n of RST n for INTR.
     void raise(Interrupt line, std::uint8_t vector = 0);
+    // Takes a pending interrupt that may be taken now, between instructions,
+    // as run() does after each one: one raised while the machine waits is
+    // taken before the next instruction rather than after it. OutsideWindow
+    // (with fault set) when the stack lies outside the window.
+    Stop acceptPending();
 
     // Runs at most limit instructions. Before each instruction: a breakpoint
     // at pc stops the run (except before the first one when skipBreakpoint is

@@ -1,6 +1,11 @@
 #include "engine/executor.h"
 
 #include "engine/decode_table.h"
+
+#include <algorithm>
+
+#include "assembler/breakpoints.h"
+#include "engine/run_aids.h"
 #include "isa/instruction_set.h"
 #include "machine/machine.h"
 
@@ -36,11 +41,65 @@ void Executor::DoExecute()
     m_.host.yield();
     m_.ErrorFlag = kFalse;
 
-    const int budget = m_.options.MaxInstructions.get();
-    int count = 0;
+    m_.run.InstructionCount = 0;
     m_.run.executed.set(0);
+    if (breakpoints_) breakpoints_->refresh();  // the listing of this assembly says where lines are
+    m_.events.started.emit();
+    Loop();
+    m_.events.ended.emit();
+}
+
+void Executor::Resume()
+{
+    if (breakpoints_) breakpoints_->refresh();
+    Loop();
+    m_.events.ended.emit();
+}
+
+void Executor::removeObserver(InstructionObserver* observer)
+{
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+int Executor::breakpointHere() const
+{
+    if (breakpoints_ == nullptr || !breakpoints_->anyStop() || !m_.window.hasRow(m_.LocationIndex)) return -1;
+    unsigned value = 0;
+    for (char c : m_.window.address(m_.LocationIndex)) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0) return -1;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return breakpoints_->stopsAt(static_cast<std::uint16_t>(value)) ? static_cast<int>(value) : -1;
+}
+
+void Executor::before()
+{
+    for (InstructionObserver* observer : observers_) observer->beforeInstruction();
+}
+
+void Executor::after()
+{
+    for (InstructionObserver* observer : observers_) observer->afterInstruction();
+}
+
+void Executor::Loop()
+{
+    const int budget = m_.options.MaxInstructions.get();
+    int& count = m_.run.InstructionCount;
     for (;;) {
+        // A breakpoint turns the run into a stepping one that waits here;
+        // Run takes it on again.
+        if (m_.run.StepMode != kTrue) {
+            if (const int address = breakpointHere(); address >= 0) {
+                m_.run.StepMode = kTrue;
+                m_.run.StepRequest = kFalse;
+                m_.run.resumable = true;
+                m_.events.breakpointHit.emit(address);
+            }
+        }
         if (m_.run.StepMode == kTrue) {
+            if (m_.run.StepRequest != kTrue) m_.events.paused.emit();
             while (m_.run.StepRequest != kTrue) m_.host.waitForEvents();
             m_.run.StepRequest = kFalse;
         }
@@ -54,6 +113,7 @@ void Executor::DoExecute()
             return;
         }
 
+        if (!observers_.empty()) before();
         m_.CurrentOpcode = m_.memory.ReadMemory(m_.LocationIndex);
         m_.view.selectAndScrollMemoryRow(m_.LocationIndex);
         m_.conv.GetBinary8(m_.CurrentOpcode);
@@ -63,6 +123,7 @@ void Executor::DoExecute()
 
         if (m_.CurrentOpcode == kHaltBits) {
             m_.run.executed.set(static_cast<std::uint64_t>(count) + 1);
+            if (!observers_.empty()) after();
             EndAtHalt();
             return;
         }
@@ -76,6 +137,7 @@ void Executor::DoExecute()
 
         ++count;
         m_.run.executed.set(static_cast<std::uint64_t>(count));
+        if (!observers_.empty()) after();
         if (count > budget) {
             EndOutOfMemory();
             return;
@@ -99,6 +161,7 @@ void Executor::EndAtHalt()
 {
     m_.view.selectedMemoryRow.set(0);
     m_.run.StepMode = kFalse;
+    m_.run.resumable = false;
     m_.SetStatus("Program Finished", StatusColour::Green);
     m_.AppendSystemLog("Finished Executing: ");
     m_.List3.add("Program Finished: HLT-HOLD");
@@ -118,6 +181,7 @@ void Executor::EndOnError()
         m_.AppendSystemLog("Critical Error: ");
     }
     m_.run.StepMode = kFalse;
+    m_.run.resumable = false;
 }
 
 void Executor::EndOutOfMemory()
@@ -127,6 +191,7 @@ void Executor::EndOutOfMemory()
     m_.SetStatus("Memory Error", StatusColour::Red);
     m_.ErrorFlag = kTrue;
     m_.run.StepMode = kFalse;
+    m_.run.resumable = false;
 }
 
 }  // namespace korvanta

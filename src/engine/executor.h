@@ -2,8 +2,12 @@
 
 // The decode-and-dispatch loop.
 
+#include <vector>
+
 namespace korvanta {
 
+class Breakpoints;
+class InstructionObserver;
 class Machine;
 class InstructionSet;
 
@@ -26,13 +30,28 @@ public:
     // fetched: there is no following address for PC and no room for operands.
     void DoExecute();
 
+    // Takes up a run that step back has put back before one of its
+    // instructions: the run waits for a Step (or Run) there.
+    void Resume();
+
+    // The learning aids: where to stop, and who watches each instruction.
+    void setBreakpoints(Breakpoints* breakpoints) { breakpoints_ = breakpoints; }
+    void addObserver(InstructionObserver* observer) { observers_.push_back(observer); }
+    void removeObserver(InstructionObserver* observer);
+
 private:
+    void Loop();
+    int breakpointHere() const;  // the address of a breakpoint at LocationIndex, or -1
+    void before();
+    void after();
     void EndAtHalt();
     void EndOnError();
     void EndOutOfMemory();
 
     Machine& m_;
     InstructionSet& isa_;
+    Breakpoints* breakpoints_ = nullptr;
+    std::vector<InstructionObserver*> observers_;
 };
 
 }  // namespace korvanta

@@ -4,6 +4,9 @@
 #include <chrono>
 
 #include "cpu/cpu8085.h"
+#include "assembler/breakpoints.h"
+#include "engine/full_trace.h"
+#include "engine/run_history.h"
 #include "machine/machine.h"
 
 namespace korvanta {
@@ -73,6 +76,29 @@ std::string FaultMessage(const cpu::Cpu8085& cpu, bool undefined, const std::str
 
 FullExecutor::FullExecutor(Machine& m) : m_(m), sync_(m) {}
 
+void FullExecutor::setBreakpoints(Breakpoints* breakpoints)
+{
+    breakpoints_ = breakpoints;
+    if (breakpoints_) breakpoints_->changed.connect([this] { breakpointsStale_ = true; });
+}
+
+void FullExecutor::applyBreakpoints()
+{
+    cpu::Cpu8085& cpu = m_.full.cpu;
+    cpu.clearBreakpoints();
+    breakpointsStale_ = false;
+    if (breakpoints_ == nullptr) return;
+    breakpoints_->refresh();
+    for (std::uint16_t address : breakpoints_->stopAddresses()) cpu.setBreakpoint(address, true);
+}
+
+void FullExecutor::store()
+{
+    cpu::Cpu8085& cpu = m_.full.cpu;
+    sync_.store(cpu);
+    m_.LocationIndex = std::max(1, sync_.rowOf(cpu, cpu.regs.pc));
+}
+
 bool FullExecutor::prepare()
 {
     cpu::Cpu8085& cpu = m_.full.cpu;
@@ -96,33 +122,48 @@ bool FullExecutor::prepare()
                          return a.afterInstruction < b.afterInstruction;
                      });
     nextScheduled_ = 0;
+    applyBreakpoints();
     return true;
-}
-
-void FullExecutor::raiseDue()
-{
-    cpu::Cpu8085& cpu = m_.full.cpu;
-    const auto& schedule = m_.full.schedule;
-    while (nextScheduled_ < schedule.size() && schedule[nextScheduled_].afterInstruction <= cpu.instructions) {
-        cpu.raise(schedule[nextScheduled_].line, schedule[nextScheduled_].vector);
-        ++nextScheduled_;
-    }
 }
 
 std::uint64_t FullExecutor::nextEventAfter(std::uint64_t limit) const
 {
-    const auto& schedule = m_.full.schedule;
-    if (nextScheduled_ >= schedule.size()) return limit;
     const std::uint64_t done = m_.full.cpu.instructions;
-    return std::min(limit, schedule[nextScheduled_].afterInstruction - done);
+    const auto& schedule = m_.full.schedule;
+    if (nextScheduled_ < schedule.size()) limit = std::min(limit, schedule[nextScheduled_].afterInstruction - done);
+    if (history_ && history_->enabled() && history_->nextCheckpoint() > done)
+        limit = std::min(limit, history_->nextCheckpoint() - done);
+    return std::max<std::uint64_t>(limit, 1);
+}
+
+void FullExecutor::Raise(cpu::Interrupt line, std::uint8_t vector)
+{
+    if (!active_) return;
+    cpu::Cpu8085& cpu = m_.full.cpu;
+    cpu.raise(line, vector);
+    // Taken now if it may be, so that a run waiting for a Step shows the jump at once.
+    if (cpu.acceptPending() == cpu::Stop::OutsideWindow) interruptFault_ = true;
+    if (history_) history_->checkpoint();
+    store();
+}
+
+bool FullExecutor::reloadIfEdited()
+{
+    if (!sync_.dirty()) return true;
+    if (auto error = sync_.load(m_.full.cpu)) {
+        m_.Message(*error);
+        return false;
+    }
+    // The edit came from outside the program: step back must not run through it.
+    if (history_) history_->checkpoint();
+    return true;
 }
 
 void FullExecutor::pauseForStep()
 {
-    cpu::Cpu8085& cpu = m_.full.cpu;
-    sync_.store(cpu);
-    m_.LocationIndex = sync_.rowOf(cpu, cpu.regs.pc);
+    store();
     if (m_.LocationIndex > 0) m_.view.selectAndScrollMemoryRow(m_.LocationIndex);
+    m_.events.paused.emit();
     while (m_.run.StepRequest != kTrue) m_.host.waitForEvents();
     m_.run.StepRequest = kFalse;
 }
@@ -148,39 +189,62 @@ void FullExecutor::DoExecute()
     m_.ErrorFlag = kFalse;
     m_.run.executed.set(0);
 
+    active_ = true;
+    interruptFault_ = false;
     if (!prepare()) {
         m_.ErrorFlag = kTrue;
         EndOnError();
+        m_.events.ended.emit();
         return;
     }
-    cpu::Cpu8085& cpu = m_.full.cpu;
     sync_.setWatching(true);
+    if (history_) {
+        history_->beginFullRun();
+        history_->checkpoint();
+    }
+    m_.events.started.emit();
+    Loop(false);
+    m_.events.ended.emit();
+}
 
+void FullExecutor::Resume()
+{
+    active_ = true;
+    applyBreakpoints();
+    sync_.setWatching(true);
+    Loop(true);
+    m_.events.ended.emit();
+}
+
+void FullExecutor::Loop(bool skipBreakpoint)
+{
+    cpu::Cpu8085& cpu = m_.full.cpu;
     // The budget counts as the classic loop counts: more than this many
     // instructions end the run, unless the one over is the HLT.
     const std::uint64_t budget = static_cast<std::uint64_t>(std::max(1, m_.options.MaxInstructions.get()));
     std::uint64_t chunk = 1 << 16;
     Clock::time_point lastRefresh = Clock::now();
-    bool skipBreakpoint = true;  // a run never stops on the breakpoint it starts at
 
     for (;;) {
-        const bool stepping = m_.run.StepMode == kTrue;
-        if (stepping && m_.run.StepRequest != kTrue) pauseForStep();
-        else if (stepping) m_.run.StepRequest = kFalse;
-        if (sync_.dirty()) {
-            if (auto error = sync_.load(cpu)) {
-                m_.Message(*error);
-                m_.ErrorFlag = kTrue;
-                EndOnError();
-                return;
-            }
+        if (m_.run.StepMode == kTrue) {
+            if (m_.run.StepRequest != kTrue) pauseForStep();
+            else m_.run.StepRequest = kFalse;
         }
-        raiseDue();
+        if (!reloadIfEdited()) {
+            m_.ErrorFlag = kTrue;
+            return EndOnError();
+        }
+        if (breakpointsStale_) applyBreakpoints();
+        if (RaiseDueInterrupts(m_, nextScheduled_) == cpu::Stop::OutsideWindow || interruptFault_)
+            return EndOnFault(false);
+        if (history_ && history_->enabled() && cpu.instructions >= history_->nextCheckpoint()) history_->checkpoint();
 
         const std::uint64_t left = budget + 1 - cpu.instructions;
         cpu::RunResult result;
-        if (m_.run.StepMode == kTrue) {
+        if (m_.run.StepMode == kTrue || trace_ != nullptr) {
+            if (trace_) trace_->before(cpu);
             result = cpu.step();
+            if (trace_) trace_->after(cpu, result);
         } else {
             const Clock::time_point began = Clock::now();
             result = cpu.run(nextEventAfter(std::min(left, chunk)), skipBreakpoint);
@@ -201,15 +265,16 @@ void FullExecutor::DoExecute()
         case cpu::Stop::Breakpoint:
             m_.run.StepMode = kTrue;
             m_.run.StepRequest = kFalse;
+            m_.run.resumable = true;
             skipBreakpoint = true;
+            m_.events.breakpointHit.emit(cpu.regs.pc);
             continue;
         case cpu::Stop::Limit: break;
         }
         if (cpu.instructions > budget) return EndOverBudget();
 
         if (m_.run.StepMode != kTrue && Clock::now() - lastRefresh >= std::chrono::milliseconds(kRefreshMilliseconds)) {
-            sync_.store(cpu);
-            m_.LocationIndex = sync_.rowOf(cpu, cpu.regs.pc);
+            store();
             if (m_.LocationIndex > 0) m_.view.selectAndScrollMemoryRow(m_.LocationIndex);
             m_.host.yield();
             lastRefresh = Clock::now();
@@ -223,11 +288,12 @@ void FullExecutor::DoExecute()
 
 void FullExecutor::leave()
 {
-    cpu::Cpu8085& cpu = m_.full.cpu;
-    sync_.store(cpu);
+    store();
     sync_.setWatching(false);
-    m_.LocationIndex = std::max(1, sync_.rowOf(cpu, cpu.regs.pc));
     m_.run.StepMode = kFalse;
+    m_.run.resumable = false;
+    m_.full.cpu.clearBreakpoints();
+    active_ = false;
 }
 
 void FullExecutor::EndAtHalt(const char* logLine)

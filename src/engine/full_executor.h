@@ -13,9 +13,13 @@
 
 namespace korvanta {
 
+class Breakpoints;
+class FullTrace;
 class Machine;
+class RunHistory;
 namespace cpu {
 class Cpu8085;
+enum class Interrupt : std::uint8_t;
 }
 
 inline constexpr const char* kFullStartLog = "Start Program: Full 8085";
@@ -33,6 +37,19 @@ public:
     explicit FullExecutor(Machine& m);
 
     void DoExecute();
+    // Takes up a run that step back has put back before one of its
+    // instructions: the run waits for a Step (or Run) there.
+    void Resume();
+
+    // An interrupt raised by the user while a run goes on or waits.
+    void Raise(cpu::Interrupt line, std::uint8_t vector);
+
+    void setBreakpoints(Breakpoints* breakpoints);
+    void setHistory(RunHistory* history) { history_ = history; }
+    void setTrace(FullTrace* trace) { trace_ = trace; }
+
+    // Writes the processor back to the fields, as at every Step.
+    void store();
 
     // How often a long run brings the fields up to date and lets the window
     // take its events (milliseconds).
@@ -40,7 +57,9 @@ public:
 
 private:
     bool prepare();
-    void raiseDue();
+    void Loop(bool skipBreakpoint);
+    bool reloadIfEdited();
+    void applyBreakpoints();
     std::uint64_t nextEventAfter(std::uint64_t limit) const;
     void pauseForStep();
     void EndAtHalt(const char* logLine);
@@ -52,7 +71,13 @@ private:
 
     Machine& m_;
     NativeSync sync_;
+    Breakpoints* breakpoints_ = nullptr;
+    RunHistory* history_ = nullptr;
+    FullTrace* trace_ = nullptr;
     std::size_t nextScheduled_ = 0;
+    bool breakpointsStale_ = false;
+    bool active_ = false;  // a run is in progress, waiting or not
+    bool interruptFault_ = false;  // an interrupt raised by hand could not push its return address
 };
 
 }  // namespace korvanta

@@ -4,6 +4,8 @@
 #include "assembler/program_source.h"
 #include "engine/executor.h"
 #include "engine/full_executor.h"
+#include "assembler/breakpoints.h"
+#include "engine/run_history.h"
 #include "machine/machine.h"
 
 namespace korvanta {
@@ -27,9 +29,17 @@ private:
 }  // namespace
 
 RunControl::RunControl(Machine& m, ProgramSource& source, Assembler& assembler, Executor& executor,
-                       FullExecutor& full)
-    : m_(m), source_(source), assembler_(assembler), executor_(executor), full_(full)
+                       FullExecutor& full, Breakpoints& breakpoints, RunHistory& history)
+    : m_(m), source_(source), assembler_(assembler), executor_(executor), full_(full), breakpoints_(breakpoints),
+      history_(history)
 {
+    m_.events.breakpointHit.connect([this](int) { breakpoints_.clearTemporary(); });
+    m_.events.ended.connect([this] { breakpoints_.clearTemporary(); });
+}
+
+bool RunControl::waiting() const
+{
+    return m_.run.running && m_.run.StepMode == kTrue && m_.run.StepRequest != kTrue;
 }
 
 void RunControl::execute()
@@ -40,7 +50,14 @@ void RunControl::execute()
 
 void RunControl::StartExecution()
 {
-    if (m_.run.running) return;
+    if (m_.run.running) {
+        // A run that waits at a breakpoint goes on; one begun with Step does not.
+        if (m_.run.resumable && waiting()) {
+            m_.run.StepMode = kFalse;
+            m_.run.StepRequest = kTrue;
+        }
+        return;
+    }
     RunningScope scope(m_.run);
 
     m_.view.runEnabled.set(false);
@@ -81,6 +98,46 @@ void RunControl::HALTExecution()
     m_.view.runEnabled.set(true);
     m_.ErrorFlag = kTrue;
     m_.run.StopRequest = 2;
+    // A run the aids left waiting ends at once rather than after one more Step.
+    if (m_.run.resumable && waiting()) m_.run.StepRequest = kTrue;
+}
+
+bool RunControl::StepBack()
+{
+    if (!history_.canStepBack()) return false;
+    if (m_.run.running) {
+        if (!waiting()) return false;  // only between instructions
+        return history_.stepBack();
+    }
+    // The run has ended: put it back and let it wait before that instruction.
+    RunningScope scope(m_.run);
+    if (!history_.stepBack()) return false;
+    m_.run.StepMode = kTrue;
+    m_.run.StepRequest = kFalse;
+    m_.run.resumable = true;
+    m_.view.runEnabled.set(true);
+    if (m_.options.Full8085.get() == 1) full_.Resume();
+    else executor_.Resume();
+    return true;
+}
+
+void RunControl::RunToLine(int line)
+{
+    if (line < 0 || line >= source_.lineCount()) return;
+    if (m_.run.running) {
+        if (!waiting()) return;
+        breakpoints_.setTemporaryLine(line);
+        m_.run.StepMode = kFalse;
+        m_.run.StepRequest = kTrue;
+        return;
+    }
+    breakpoints_.setTemporaryLine(line);
+    StartExecution();
+}
+
+void RunControl::RaiseInterrupt(cpu::Interrupt line, std::uint8_t vector)
+{
+    if (m_.options.Full8085.get() == 1 && m_.run.running) full_.Raise(line, vector);
 }
 
 }  // namespace korvanta

@@ -10,9 +10,21 @@ Simulator::Simulator(Host& host)
       assembler(machine, source, isa),
       executor(machine, isa),
       fullExecutor(machine),
-      runControl(machine, source, assembler, executor, fullExecutor),
+      history(machine),
+      runControl(machine, source, assembler, executor, fullExecutor, breakpoints, history),
       documents(machine, source, breakpoints)
 {
+    executor.setBreakpoints(&breakpoints);
+    fullExecutor.setBreakpoints(&breakpoints);
+    fullExecutor.setHistory(&history);
+    history.setFullStore([this] { fullExecutor.store(); });
+}
+
+void Simulator::setHistoryEnabled(bool on)
+{
+    history.setEnabled(on);
+    executor.removeObserver(&history);
+    if (on) executor.addObserver(&history);
 }
 
 void Simulator::Form_Load()

@@ -10,6 +10,7 @@
 #include "documents/documents.h"
 #include "engine/executor.h"
 #include "engine/full_executor.h"
+#include "engine/run_history.h"
 #include "engine/run_control.h"
 #include "isa/instruction_set.h"
 #include "machine/machine.h"
@@ -33,8 +34,13 @@ public:
     Assembler assembler;
     Executor executor;
     FullExecutor fullExecutor;
+    RunHistory history;
     RunControl runControl;
     Documents documents;
+
+    // Step back needs a note of every instruction; the window keeps one,
+    // batch runs do not pay for it.
+    void setHistoryEnabled(bool on);
 };
 
 }  // namespace korvanta

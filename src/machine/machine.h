@@ -33,6 +33,21 @@ struct RunState {
     bool running = false;     // a Run or Step is in progress (nested runs are refused)
     // Instructions the current or last run executed (a HLT that ended it included).
     Observable<std::uint64_t> executed{0};
+    // The classic loop's count of this run, kept here so that a run can be
+    // taken up again after a step back.
+    int InstructionCount = 0;
+    // The run waits at a breakpoint or after a step back: Run goes on at full
+    // speed instead of being refused as during a run begun with Step.
+    bool resumable = false;
+};
+
+// What runs tell the window's learning aids. The classic behaviour never
+// depends on anyone listening.
+struct RunEvents {
+    Signal<> started;            // a run has begun (or been taken up again)
+    Signal<> paused;             // a run waits for a Step
+    Signal<> ended;              // a run has ended, whatever the way
+    Signal<int> breakpointHit;   // the address a run stopped at, before its instruction
 };
 
 // Where one source line went: the rows it filled, or reserved with !!DS.
@@ -87,6 +102,7 @@ public:
     std::string SourceLine;
 
     RunState run;
+    RunEvents events;
     AssemblyState assembly;
     ReturnSlot returnSlot;
     DocumentState document;

@@ -51,6 +51,14 @@ public:
         lines_.push_back(std::move(line));
         appended.emit(static_cast<int>(lines_.size()) - 1);
     }
+    // Keeps the first n lines (step back takes a run's last lines away).
+    void truncate(std::size_t n)
+    {
+        if (n >= lines_.size()) return;
+        std::vector<std::string> kept(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(n));
+        clear();
+        for (std::string& line : kept) add(std::move(line));
+    }
     Signal<> cleared;
     Signal<int> appended;  // index of the new line
 
