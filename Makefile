@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = project_file assembler executor key_filters
+FUZZ_TARGETS = project_file assembler executor key_filters importer
 JOBS       ?= 2
 CMAKE_ARGS ?=
 

@@ -363,7 +363,10 @@ void Importer::readStatement(std::string_view text, int number)
         const std::string_view w2 = word();
         const std::string u2 = Upper(w2);
         const auto d2 = findDirective(u2);
-        if (d2 == Op::Equ || d2 == Op::Set || d2 == Op::Macro) {
+        if (d2 == Op::Equ || d2 == Op::Set || d2 == Op::Macro ||
+            (column1 && findMnemonic(Upper(w1)) == nullptr && isOperation(u2))) {
+            // A name before EQU, or a label in column one that happens to be
+            // a directive's word ("list db 1,2,3").
             st.labelWritten = w1;
             opWord = w2;
         } else if (column1 && !isOperation(Upper(w1)) &&
