@@ -74,12 +74,19 @@ std::optional<EditMemoryState> MemoryCommands::ListView1_DblClick(int selectedRo
 
 void MemoryCommands::EditMemoryOk(int itsKEY, std::string_view data)
 {
+    EditByte(itsKEY, data);
+    m_.view.dialogClosed.emit(DialogKind::EditMemory);
+    closeDialog(false);
+}
+
+void MemoryCommands::EditByte(int row, std::string_view data)
+{
+    if (!m_.window.hasRow(row)) return;
+    m_.document.DocumentSaved = kFalse;
     std::string text(data);
     if (text.find_first_not_of(' ') == std::string::npos) text = "00";
     if (text.size() < 2) text.insert(0, "0");
-    m_.memory.EnterintoMEMory(itsKEY, text);
-    m_.view.dialogClosed.emit(DialogKind::EditMemory);
-    closeDialog(false);
+    m_.memory.EnterintoMEMory(row, text);
 }
 
 void MemoryCommands::EditMemoryCancel()

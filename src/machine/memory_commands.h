@@ -43,6 +43,9 @@ public:
     std::optional<EditMemoryState> ListView1_DblClick(int selectedRow);
     void EditMemoryOk(int itsKEY, std::string_view data);
     void EditMemoryCancel();
+    // The edit dialog's Ok without the dialog: the byte completed as Ok
+    // completes it and stored in the row. The hex view edits through this.
+    void EditByte(int row, std::string_view data);
 
     // Key filter of both dialogs' entry fields. '\r' (Enter) is reported
     // through pressedOk and then discarded.
