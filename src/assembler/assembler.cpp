@@ -142,7 +142,8 @@ void Assembler::CompileProgram()
         } else if (kind.kind == LineKind::Origin) {
             entry.firstRow = m_.LocationIndex;
         }
-        if (full && m_.ErrorFlag != kTrue && m_.memory.writesOutside() == 0 &&
+        const bool places = kind.kind != LineKind::Origin && kind.kind != LineKind::Comment;
+        if (full && places && m_.ErrorFlag != kTrue && m_.memory.writesOutside() == 0 &&
             !CheckEmitted(firstRow, m_.LocationIndex - firstRow, kind.kind == LineKind::Space))
             m_.ErrorFlag = kTrue;
 

@@ -22,6 +22,9 @@ struct Command {
 
 Command AddRunCommand(CLI::App& app);
 Command AddReferenceCommand(CLI::App& app);
+Command AddImportCommand(CLI::App& app);
+Command AddExportAsmCommand(CLI::App& app);
+Command AddListingCommand(CLI::App& app);
 
 // Writes "korvanta-cli: REASON" to stderr and returns the usage status.
 int UsageError(const std::string& reason);

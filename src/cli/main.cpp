@@ -39,6 +39,9 @@ int main(int argc, char** argv)
     const std::vector<Command> commands = {
         AddRunCommand(app),
         AddReferenceCommand(app),
+        AddImportCommand(app),
+        AddExportAsmCommand(app),
+        AddListingCommand(app),
     };
 
     try {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/full_trace.h"
 #include "engine/native_sync.h"
 #include "engine/simulator.h"
 #include <cstdio>
@@ -161,6 +162,37 @@ void WriteTextReport(std::ostream& out, Simulator& sim)
     forEachChangedRow(m.window, [&](const std::string& address, const std::string& data) {
         out << "  " << address << "  " << data << '\n';
     });
+}
+
+nlohmann::ordered_json TraceJson(const Trace& trace)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const TraceEntry& e : trace.entries()) {
+        nlohmann::ordered_json changes = nlohmann::ordered_json::object();
+        for (const auto& [what, value] : e.changes) changes[what] = value;
+        list.push_back({{"address", e.address}, {"bytes", e.bytes}, {"text", e.text}, {"changes", changes}});
+    }
+    return list;
+}
+
+void WriteTraceText(std::ostream& out, const Trace& trace)
+{
+    const std::uint64_t first = trace.total() - trace.entries().size() + 1;
+    out << "Trace (" << trace.entries().size() << " of " << trace.total() << " instructions)\n";
+    std::uint64_t n = first;
+    for (const TraceEntry& e : trace.entries()) {
+        std::string bytes;
+        for (const std::string& b : e.bytes) bytes += (bytes.empty() ? "" : " ") + b;
+        std::string line = "  " + std::to_string(n++);
+        line.resize(std::max<std::size_t>(line.size() + 1, 10), ' ');
+        line += e.address + "  " + bytes;
+        line.resize(std::max<std::size_t>(line.size() + 1, 28), ' ');
+        line += e.text;
+        line.resize(std::max<std::size_t>(line.size() + 1, 44), ' ');
+        for (const auto& [what, value] : e.changes) line += " " + what + "=" + value;
+        line.erase(line.find_last_not_of(' ') + 1);
+        out << line << '\n';
+    }
 }
 
 }  // namespace korvanta::cli

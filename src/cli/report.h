@@ -12,6 +12,7 @@
 
 namespace korvanta {
 class Simulator;
+class Trace;
 }
 
 namespace korvanta::cli {
@@ -23,5 +24,9 @@ nlohmann::ordered_json BuildJsonReport(Simulator& sim, const std::vector<Recorde
 void WriteJsonReport(std::ostream& out, const nlohmann::ordered_json& report);
 
 void WriteTextReport(std::ostream& out, Simulator& sim);
+
+// The trace of a run: a JSON list, or one line per record.
+nlohmann::ordered_json TraceJson(const Trace& trace);
+void WriteTraceText(std::ostream& out, const Trace& trace);
 
 }  // namespace korvanta::cli

@@ -7,7 +7,9 @@
 #include "cli/cli_host.h"
 #include "engine/program_loader.h"
 #include "engine/run_setup.h"
+#include "cli/import_support.h"
 #include "cli/report.h"
+#include "engine/full_trace.h"
 #include "engine/simulator.h"
 #include "cpu/cpu8085.h"
 
@@ -83,8 +85,8 @@ int runParsed(CLI::App& run, RawRunOptions& raw)
         if (auto error = ParseInterrupt(text, interrupt)) return UsageError(*error);
         options.interrupts.push_back(interrupt);
     }
-    if (!options.full && (!options.inputs.empty() || !options.interrupts.empty() || options.bdos))
-        return UsageError("--in, --interrupt and --bdos need --full");
+    if (run.count("--radix") && !options.import) return UsageError("--radix goes with --import");
+    if (run.count("--trace-limit") && !options.trace) return UsageError("--trace-limit goes with --trace");
     return Run(options, std::cout, std::cerr);
 }
 
@@ -168,7 +170,15 @@ int Run(const RunOptions& options, std::ostream& out, std::ostream& err)
     Machine& m = sim.machine;
 
     std::string error;
-    if (!LoadProgram(sim, options.program, error)) return usageError(err, error);
+    if (options.import) {
+        std::optional<importer::ImportResult> imported = ImportFile(options.program, options.radix, error);
+        if (!imported) return usageError(err, error);
+        WriteImportReport(err, *imported);
+        if (!imported->ok()) return kExitProgramFailed;
+        LoadImport(sim, *imported);
+    } else if (!LoadProgram(sim, options.program, error)) {
+        return usageError(err, error);
+    }
 
     // The window option is the user's Yes to the range-change question.
     if (options.window) SelectWindow(m, host, *options.window);
@@ -186,8 +196,19 @@ int Run(const RunOptions& options, std::ostream& out, std::ostream& err)
     for (const auto& [port, value] : options.inputs) m.full.setInputPort(port, static_cast<std::uint8_t>(value));
     m.full.schedule = options.interrupts;
     if (options.bdos) m.full.bdos.set(true);
+    if (m.options.Full8085.get() != 1 && (!options.inputs.empty() || !options.interrupts.empty() || options.bdos))
+        return usageError(err, "--in, --interrupt and --bdos need Full 8085 mode (--full)");
 
+    Trace trace(static_cast<std::size_t>(options.traceLimit));
+    ClassicTrace classicTrace(m, trace);
+    FullTrace fullTrace(trace);
+    if (options.trace) {
+        sim.executor.addObserver(&classicTrace);
+        sim.fullExecutor.setTrace(&fullTrace);
+    }
     sim.runControl.StartExecution();
+    sim.executor.removeObserver(&classicTrace);
+    sim.fullExecutor.setTrace(nullptr);
 
     // The verdict belongs to the run; a failed save or export is reported apart.
     const bool finished = m.ExecStatus.text() == "Program Finished";
@@ -205,13 +226,16 @@ int Run(const RunOptions& options, std::ostream& out, std::ostream& err)
     }
 
     if (options.json) {
-        WriteJsonReport(out, BuildJsonReport(sim, host.messages()));
+        nlohmann::ordered_json report = BuildJsonReport(sim, host.messages());
+        if (options.trace) report["trace"] = TraceJson(trace);
+        WriteJsonReport(out, report);
     } else {
         // What the program printed through the console calls comes first,
         // as it would on a terminal; the report follows on a line of its own.
         const std::string& console = m.full.console.get();
         if (!console.empty()) out << console << (console.back() == '\n' ? "" : "\n");
         WriteTextReport(out, sim);
+        if (options.trace) WriteTraceText(out, trace);
     }
     out.flush();
 
@@ -261,6 +285,14 @@ Command AddRunCommand(CLI::App& app)
                     "repeatable")
         ->allow_extra_args(false)
         ->type_name("COUNT:NAME");
+    run->add_flag("--import", options.import, "PROGRAM is a standard 8085 assembly source: import it, then run");
+    run->add_option("--radix", options.radix, "With --import: the radix of numbers without a suffix (10 or 16)")
+        ->check(CLI::IsMember({10, 16}))
+        ->type_name("10|16");
+    run->add_flag("--trace", options.trace, "Report every executed instruction: address, bytes, text, changes");
+    run->add_option("--trace-limit", options.traceLimit, "With --trace: keep the last N records (default 100000)")
+        ->check(CLI::Range(0, kMaxInstructionBudget))
+        ->type_name("N");
     run->add_flag("--bdos", options.bdos,
                   "Full 8085: CP/M console calls at 0005 (C=2, C=9) print to stdout; reaching 0000 ends the run");
     return {run, [run, raw] { return runParsed(*run, *raw); }};

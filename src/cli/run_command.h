@@ -37,6 +37,12 @@ struct RunOptions {
     std::vector<std::pair<int, int>> inputs;  // PORT, BYTE
     std::vector<ScheduledInterrupt> interrupts;
     bool bdos = false;
+    // A standard 8085 source instead of the program's own lines.
+    bool import = false;
+    int radix = 10;
+    // One record per executed instruction, the last traceLimit kept.
+    bool trace = false;
+    int traceLimit = 100000;
 };
 
 // "PORT=BYTE", both hex. Returns a one-line reason on failure.
