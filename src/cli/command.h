@@ -22,6 +22,7 @@ struct Command {
 
 Command AddRunCommand(CLI::App& app);
 Command AddReferenceCommand(CLI::App& app);
+Command AddGradeCommand(CLI::App& app);
 Command AddImportCommand(CLI::App& app);
 Command AddExportAsmCommand(CLI::App& app);
 Command AddListingCommand(CLI::App& app);

@@ -39,6 +39,7 @@ int main(int argc, char** argv)
     const std::vector<Command> commands = {
         AddRunCommand(app),
         AddReferenceCommand(app),
+        AddGradeCommand(app),
         AddImportCommand(app),
         AddExportAsmCommand(app),
         AddListingCommand(app),
