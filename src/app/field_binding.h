@@ -54,6 +54,7 @@ public:
     ~FieldBinding() override;
 
     QLineEdit* edit() const { return edit_; }
+    TextField& field() const { return field_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

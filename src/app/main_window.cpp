@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
@@ -24,6 +26,8 @@
 #include <QVBoxLayout>
 
 #include "app/artwork.h"
+#include "app/code_list.h"
+#include "app/learning_aids.h"
 #include "app/dialogs.h"
 #include "app/field_binding.h"
 #include "app/memory_model.h"
@@ -140,6 +144,9 @@ SimulatorWindow::SimulatorWindow(Host& host, QWidget* parent)
     saveDialog_ = new SaveProgramDialog(sim_->documents, this);
 
     connectCore();
+    buildAids();
+    buildMenus();
+    nameForAssistiveTools();
     resize(1100, 780);
 }
 
@@ -202,7 +209,7 @@ QWidget* SimulatorWindow::buildCodeEntryPage()
     connect(command1_, &QPushButton::clicked, this, [this] { sim_->source.Command1_Click(); });
     connect(command2_, &QPushButton::clicked, this, [this] { sim_->source.Command2_Click(); });
 
-    list2_ = new QListWidget;
+    list2_ = new CodeList;
     list2_->setObjectName(QStringLiteral("List2"));
     list2_->setFont(monospace());
     list2_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -266,6 +273,29 @@ QWidget* SimulatorWindow::buildCodeEntryPage()
     connect(checks_[2], &QCheckBox::clicked, this, [this](bool on) { sim_->machine.options.Check2_Click(on ? 1 : 0); });
     connect(checks_[3], &QCheckBox::clicked, this, [this](bool on) { sim_->machine.options.Check3.set(on ? 1 : 0); });
     connect(checks_[4], &QCheckBox::clicked, this, [this](bool on) { sim_->machine.options.Check4.set(on ? 1 : 0); });
+
+    // Full 8085 mode and the budget, both modes' guard against endless loops.
+    fullCheck_ = new QCheckBox(QStringLiteral("Full 8085 (carry out every instruction)"));
+    fullCheck_->setObjectName(QStringLiteral("CheckFull8085"));
+    fullCheck_->setToolTip(QStringLiteral("Run every instruction as the real 8085 does: logic, compares, DAA, "
+                                          "a real stack, ports, interrupts and T-states"));
+    optionsLayout->addWidget(fullCheck_);
+    connect(fullCheck_, &QCheckBox::clicked, this, [this](bool on) { sim_->machine.options.Full8085.set(on ? 1 : 0); });
+    budget_ = new QSpinBox;
+    budget_->setObjectName(QStringLiteral("MaxInstructions"));
+    budget_->setRange(1, kMaxInstructionBudget);
+    budget_->setGroupSeparatorShown(true);
+    budget_->setValue(m.options.MaxInstructions.get());
+    auto* budgetLabel = new QLabel(QStringLiteral("Instruction budget:"));
+    budgetLabel->setBuddy(budget_);
+    auto* budgetRow = new QHBoxLayout;
+    budgetRow->addWidget(budgetLabel);
+    budgetRow->addWidget(budget_);
+    budgetRow->addStretch(1);
+    optionsLayout->addLayout(budgetRow);
+    connect(budget_, &QSpinBox::valueChanged, this, [this](int value) {
+        if (!syncing_) sim_->machine.options.MaxInstructions.set(value);
+    });
 
     auto* right = new QVBoxLayout;
     right->addWidget(reference, 1);
@@ -589,6 +619,16 @@ void SimulatorWindow::connectCore()
         checks_[i]->setChecked(checks[i]->get() != 0);
         checks[i]->changed.connect([this, i, o = checks[i]] { checks_[i]->setChecked(o->get() != 0); });
     }
+
+    // Full 8085 mode and the budget.
+    fullCheck_->setChecked(options.Full8085.get() == 1);
+    options.Full8085.changed.connect([this] {
+        fullCheck_->setChecked(sim_->machine.options.Full8085.get() == 1);
+        showMode();
+    });
+    options.MaxInstructions.changed.connect([this] {
+        mirroring(syncing_, [&] { budget_->setValue(sim_->machine.options.MaxInstructions.get()); });
+    });
 
     // Range selector.
     m.window.windowDigit.changed.connect([this, &m] {

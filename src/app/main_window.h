@@ -18,6 +18,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class QTableView;
 class QToolBar;
@@ -30,7 +31,9 @@ class TextField;
 
 namespace korvanta::app {
 
+class CodeList;
 class EditMemoryDialog;
+class LearningAids;
 class FieldBinding;
 class MemoryModel;
 class SaveProgramDialog;
@@ -51,6 +54,8 @@ public:
 
     Simulator& simulator() { return *sim_; }
     MemoryModel* memoryModel() const { return memoryModel_; }
+    LearningAids* learningAids() const { return aids_; }
+    CodeList* codeList() const { return list2_; }
     EditMemoryDialog* editMemoryDialog() const { return editDialog_; }
     ShowMemDialog* showMemDialog() const { return showMemDialog_; }
     SaveProgramDialog* saveProgramDialog() const { return saveDialog_; }
@@ -66,7 +71,11 @@ private:
     QWidget* buildStatePage();
     QWidget* buildAboutPage();
     void buildToolbar();
+    void buildMenus();
+    void buildAids();
     void connectCore();
+    void showMode();
+    void nameForAssistiveTools();
 
     FieldBinding* bindRegister(QLineEdit* edit, TextField& field);
     void TabStrip1_Click();
@@ -90,11 +99,16 @@ private:
     QLineEdit* enterCode_ = nullptr;
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;
-    QListWidget* list2_ = nullptr;
+    CodeList* list2_ = nullptr;
     QListWidget* list1_ = nullptr;
     QPlainTextEdit* text3_ = nullptr;
     QCheckBox* checks_[5] = {};
     QLineEdit* text1_ = nullptr;
+    QCheckBox* fullCheck_ = nullptr;
+    QSpinBox* budget_ = nullptr;
+    QLabel* modeLabel_ = nullptr;
+    QToolBar* aidsToolbar_ = nullptr;
+    LearningAids* aids_ = nullptr;
 
     QGroupBox* frame6_ = nullptr;
     QToolBar* toolbar2_ = nullptr;

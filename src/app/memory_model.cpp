@@ -2,6 +2,12 @@
 
 #include "machine/memory_window.h"
 
+#include <QApplication>
+#include <algorithm>
+#include <iterator>
+
+#include "app/aid_colours.h"
+
 namespace korvanta::app {
 
 MemoryModel::MemoryModel(MemoryWindow& window, QObject* parent)
@@ -34,6 +40,28 @@ MemoryModel::~MemoryModel()
     window_.rowReplaced.disconnect(replacedId_);
 }
 
+void MemoryModel::announce(const std::set<int>& memoryIndexes)
+{
+    for (int n : memoryIndexes) {
+        const int row = rowOf(n);
+        if (row >= 0 && row < shown_) Q_EMIT dataChanged(index(row, 0), index(row, 1), {Qt::BackgroundRole, Qt::DecorationRole});
+    }
+}
+
+void MemoryModel::setMarks(int currentRow, std::set<int> changedRows, std::set<int> breakpointRows)
+{
+    std::set<int> touched;
+    if (currentRow != current_) touched.insert({current_, currentRow});
+    std::set_symmetric_difference(changed_.begin(), changed_.end(), changedRows.begin(), changedRows.end(),
+                                  std::inserter(touched, touched.end()));
+    std::set_symmetric_difference(breakpoints_.begin(), breakpoints_.end(), breakpointRows.begin(),
+                                  breakpointRows.end(), std::inserter(touched, touched.end()));
+    current_ = currentRow;
+    changed_ = std::move(changedRows);
+    breakpoints_ = std::move(breakpointRows);
+    announce(touched);
+}
+
 int MemoryModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : shown_;
@@ -53,6 +81,13 @@ QVariant MemoryModel::data(const QModelIndex& index, int role) const
         const std::string& text = index.column() == 0 ? window_.address(n) : window_.data(n);
         return QString::fromStdString(text);
     }
+    if (role == Qt::BackgroundRole) {
+        const QPalette palette = QApplication::palette();
+        if (index.column() == 1 && changed_.contains(n)) return changedBackground(palette);
+        if (n == current_) return currentBackground(palette);
+    }
+    if (role == Qt::DecorationRole && index.column() == 0 && breakpoints_.contains(n))
+        return breakpointColour(QApplication::palette());
     return {};
 }
 

@@ -304,6 +304,20 @@ void Documents::NewDocument()
     }
 }
 
+void Documents::ReplaceProject(std::function<void()> fill)
+{
+    MsgAnswer answer = m_.host.messageBox({"Would you like to save the current project?", kDocumentTitle,
+                                           MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Cancel});
+    if (answer == MsgAnswer::No) {
+        ResetProject();
+        if (fill) fill();
+    } else if (answer == MsgAnswer::Yes) {
+        resetAfterSave_ = true;
+        fillAfterReset_ = std::move(fill);
+        ShowSaveDialog();
+    }
+}
+
 bool Documents::Form_QueryUnload()
 {
     if (m_.document.DocumentSaved == kTrue) return true;
@@ -429,7 +443,12 @@ void Documents::closeSaveDialog(bool projectSaved)
         }
         m_.document.ExitAfterSave = kFalse;
     }
-    if (reset) ResetProject();
+    std::function<void()> fill = std::move(fillAfterReset_);
+    fillAfterReset_ = nullptr;
+    if (reset) {
+        ResetProject();
+        if (fill) fill();
+    }
 }
 
 void Documents::SaveCurrent()

@@ -3,6 +3,7 @@
 // Projects on disk and on paper: the .QSM project file and the document
 // commands, the save dialog's logic, the text exports and printing.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,9 @@ public:
     void SaveToNewLocation();
     void OpenDocument();
     void NewDocument();
+    // As New, then fill puts a program in (an import, a dropped file): the
+    // same question about the current project first, the same reset after.
+    void ReplaceProject(std::function<void()> fill);
     // The main window's close request: true when the program may end now.
     bool Form_QueryUnload();
 
@@ -110,6 +114,7 @@ private:
     DiskFileStore disk_;
     FileStore* store_ = &disk_;
     bool resetAfterSave_ = false;  // New answered Yes: reset once the project is saved
+    std::function<void()> fillAfterReset_;  // what ReplaceProject puts in after that reset
 };
 
 }  // namespace korvanta

@@ -107,7 +107,9 @@ bool RunControl::StepBack()
     if (!history_.canStepBack()) return false;
     if (m_.run.running) {
         if (!waiting()) return false;  // only between instructions
-        return history_.stepBack();
+        if (!history_.stepBack()) return false;
+        m_.events.paused.emit();
+        return true;
     }
     // The run has ended: put it back and let it wait before that instruction.
     RunningScope scope(m_.run);
