@@ -84,7 +84,8 @@ void ClassicTrace::afterInstruction()
         if (now[i]->text() != before_[static_cast<std::size_t>(i)])
             entry.changes.emplace_back(i < 7 ? kRegisterNames[i] : "SP", now[i]->text());
     }
-    if (m_.LocationIndex != row_ + length && m_.window.hasRow(m_.LocationIndex))
+    // HLT ends the run where it stands: no jump.
+    if (opcode != 0x76 && m_.LocationIndex != row_ + length && m_.window.hasRow(m_.LocationIndex))
         entry.changes.emplace_back("PC", m_.window.address(m_.LocationIndex));
     if (now[8]->text() != before_[8]) entry.changes.emplace_back("FLAGS", now[8]->text());
     std::sort(rows_.begin(), rows_.end());
