@@ -308,7 +308,11 @@ bool hasExtension(const fs::path& path)
 bool ReadSubmission(const std::string& path, const Task& task, Program& program, std::string& error)
 {
     std::string bytes;
-    if (!ReadProgramFile(path, bytes, error)) return false;
+    if (!ReadProgramFile(path, bytes, error)) {
+        // The loader speaks of `run`'s PROGRAM; here the file is a submission.
+        if (auto at = error.find("PROGRAM '"); at != std::string::npos) error.erase(at, 8);
+        return false;
+    }
     program = Program{};
 
     if (LooksLikeProjectFile(bytes)) {
