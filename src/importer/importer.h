@@ -30,7 +30,9 @@ struct ImportResult {
     // The program's own lines, each at most 48 characters; empty when the
     // report holds an error.
     std::vector<std::string> lines;
-    std::string startAddress = "0000";  // where assembly begins: the first ORG, or 0000
+    // Where assembly begins: the ORG before the first byte (the last one,
+    // when several come before it, as Full 8085 mode reads them), or 0000.
+    std::string startAddress = "0000";
     std::string windowDigit = "0";      // the 4 KB block that holds every byte
     bool full = true;                   // the source was written for the real chip
     std::vector<ReportLine> report;     // in source line order
