@@ -11,6 +11,7 @@
 #include "importer/importer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -68,14 +69,14 @@ constexpr std::array<Mnemonic, 80> kMnemonics{{
     {"IN", Form::Port, 0xDB},     {"OUT", Form::Port, 0xD3},
 }};
 
-enum class Op : std::uint8_t { None, Instr, Db, Dw, Ds, Org, Equ, Set, End, Skip, Macro, Cond, Include };
+enum class Op : std::uint8_t { None, Instr, Db, Dw, Ds, Org, Equ, Set, End, Skip, Macro, Cond, Include, Module };
 
 struct Directive {
     std::string_view name;
     Op op;
 };
 
-constexpr std::array<Directive, 70> kDirectives{{
+constexpr std::array<Directive, 79> kDirectives{{
     {"ORG", Op::Org},       {".ORG", Op::Org},      {"EQU", Op::Equ},         {".EQU", Op::Equ},
     {"SET", Op::Set},       {".SET", Op::Set},      {"DEFL", Op::Set},        {"=", Op::Set},
     {"DB", Op::Db},         {"DEFB", Op::Db},       {".DB", Op::Db},          {".BYTE", Op::Db},
@@ -93,7 +94,9 @@ constexpr std::array<Directive, 70> kDirectives{{
     {"IRPC", Op::Macro},    {"EXITM", Op::Macro},   {"LOCAL", Op::Macro},     {"IF", Op::Cond},
     {".IF", Op::Cond},      {"IFDEF", Op::Cond},    {"IFNDEF", Op::Cond},     {"ELSE", Op::Cond},
     {"ENDIF", Op::Cond},    {".ENDIF", Op::Cond},   {"INCLUDE", Op::Include}, {".INCLUDE", Op::Include},
-    {"MACLIB", Op::Include}, {"$INCLUDE", Op::Include},
+    {"MACLIB", Op::Include}, {"$INCLUDE", Op::Include}, {"ASEG", Op::Skip},        {"PUBLIC", Op::Skip},
+    {".PUBLIC", Op::Skip},  {"GLOBAL", Op::Skip},   {"STKLN", Op::Skip},      {"EXTRN", Op::Module},
+    {"EXTERN", Op::Module}, {"CSEG", Op::Module},   {"DSEG", Op::Module},
 }};
 
 // Z80 mnemonics the 8085 lacks: worth naming, since Z80 listings are common.
@@ -154,6 +157,7 @@ struct Statement {
     std::uint32_t size = 0;  // instructions, DB and DW: bytes; others 0
     std::string registers;
     std::string_view valueText;
+    std::string_view fillText;  // DS with a fill byte: the count is valueText
     ValueUse use = ValueUse::None;
     std::vector<std::string_view> items;  // DB, DW
 
@@ -212,6 +216,7 @@ public:
 private:
     void readLines();
     void readStatement(std::string_view line, int number);
+    void readCode(Statement st, std::string_view code, bool first);
     void readInstruction(Statement& st);
     void readData(Statement& st);
     void define(int statementIndex);
@@ -229,6 +234,7 @@ private:
     void chooseTags();
     void pushComment(std::string_view comment);
     void pushLine(const std::string& tag, const std::string& body);
+    void writeData(std::string tag, const std::vector<std::uint8_t>& bytes, bool words);
 
     void error(const Statement& st, std::string message) { findings().add(st.line, st.text, Level::Error, std::move(message)); }
     void warning(const Statement& st, std::string message)
@@ -268,8 +274,12 @@ void Importer::readLines()
     const auto lines = SplitLines(text);
     statements_.reserve(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::size_t before = statements_.size();
         readStatement(lines[i], static_cast<int>(i) + 1);
-        if (!statements_.empty() && statements_.back().op == Op::End && !statements_.back().broken) {
+        const auto end = std::find_if(statements_.begin() + static_cast<std::ptrdiff_t>(before), statements_.end(),
+                                      [](const Statement& st) { return st.op == Op::End && !st.broken; });
+        if (end != statements_.end()) {
+            statements_.erase(end + 1, statements_.end());  // "END ! NOP": nothing after END counts
             int ignored = 0;
             for (std::size_t j = i + 1; j < lines.size(); ++j) {
                 if (!Trim(lines[j]).empty()) ++ignored;
@@ -308,7 +318,7 @@ void Importer::readStatement(std::string_view text, int number)
         statements_.push_back(std::move(st));
         return;
     }
-    const std::string_view code = text.substr(0, codeEnd);
+    std::string_view code = text.substr(0, codeEnd);
     if (code.size() > 1 && code[0] == '$' && IsNameStart(code[1])) {  // an ASM80 control line
         st.op = Op::Skip;
         st.opWord = Upper(code.substr(0, code.find_first_of(" \t(")));
@@ -322,6 +332,44 @@ void Importer::readStatement(std::string_view text, int number)
         return;
     }
 
+    // CP/M's ASM and MAC put several statements on a line with '!' between
+    // them. A '!' means nothing else in any 8085 source, so splitting there
+    // never changes a line that would import as it stands; "!!" (the
+    // program's own lines) is left whole to be reported.
+    std::vector<std::size_t> bangs;
+    quote = 0;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '!') {
+            if (i + 1 < code.size() && code[i + 1] == '!') {
+                bangs.clear();
+                break;
+            }
+            bangs.push_back(i);
+        }
+    }
+    std::size_t from = 0;
+    for (const std::size_t bang : bangs) {
+        Statement piece;
+        piece.line = number;
+        piece.text = text;
+        if (from == 0) {  // the comment goes before the line's first statement
+            piece.hasComment = st.hasComment;
+            piece.comment = st.comment;
+            st.hasComment = false;
+        }
+        readCode(std::move(piece), code.substr(from, bang - from), from == 0);
+        from = bang + 1;
+    }
+    readCode(std::move(st), code.substr(from), from == 0);
+}
+
+void Importer::readCode(Statement st, std::string_view code, bool first)
+{
     std::size_t i = 0;
     auto skip = [&] {
         while (i < code.size() && isBlank(code[i])) ++i;
@@ -337,15 +385,25 @@ void Importer::readStatement(std::string_view text, int number)
     };
 
     skip();
-    const bool column1 = i == 0;
+    const bool column1 = i == 0 && first;
     if (i == code.size()) {
         statements_.push_back(std::move(st));
         return;
     }
     if (!IsNameStart(code[i])) {
         st.broken = true;
-        error(st, (code[i] >= '0' && code[i] <= '9') ? "a statement cannot start with a number"
-                                                     : "unexpected '" + PrintableText(code.substr(i, 1)) + "' at the start of the statement");
+        if (code[i] >= '0' && code[i] <= '9') {
+            // "2000 3E 05  MVI A,05H": a line copied from a listing, with the
+            // address and the bytes in front.
+            std::size_t j = i;
+            while (j < code.size() && std::isxdigit(static_cast<unsigned char>(code[j]))) ++j;
+            const bool address = j - i == 4 && (j == code.size() || isBlank(code[j]) || code[j] == ':');
+            error(st, address ? "a statement cannot start with a number (this looks like a line of a listing, with the "
+                                "address and the bytes in front: keep only the statement, and an ORG for the address)"
+                              : "a statement cannot start with a number");
+        } else {
+            error(st, "unexpected '" + PrintableText(code.substr(i, 1)) + "' at the start of the statement");
+        }
         statements_.push_back(std::move(st));
         return;
     }
@@ -363,10 +421,12 @@ void Importer::readStatement(std::string_view text, int number)
         const std::string_view w2 = word();
         const std::string u2 = Upper(w2);
         const auto d2 = findDirective(u2);
+        const std::string u1 = Upper(w1);
         if (d2 == Op::Equ || d2 == Op::Set || d2 == Op::Macro ||
-            (column1 && findMnemonic(Upper(w1)) == nullptr && isOperation(u2))) {
+            (column1 && findMnemonic(u1) == nullptr && isOperation(u2) &&
+             (d2 != Op::Skip || !findDirective(u1).has_value()))) {
             // A name before EQU, or a label in column one that happens to be
-            // a directive's word ("list db 1,2,3").
+            // a directive's word ("list db 1,2,3"; but "db list" is data).
             st.labelWritten = w1;
             opWord = w2;
         } else if (column1 && !isOperation(Upper(w1)) &&
@@ -403,12 +463,22 @@ void Importer::readStatement(std::string_view text, int number)
         switch (st.op) {
         case Op::Db:
         case Op::Dw: readData(st); break;
-        case Op::Ds:
+        case Op::Ds: {
+            // DEFS 10,0FFH of the Z80-style assemblers: the count, then the byte that fills them.
+            const auto ops = SplitOperands(st.operands);
+            if (ops.size() == 2 && !ops[0].empty() && !ops[1].empty()) {
+                st.valueText = ops[0];
+                st.fillText = ops[1];
+            } else if (ops.size() != 1) {
+                st.broken = true;
+                error(st, st.opWord + " takes the number of bytes to reserve, and perhaps a byte to fill them with");
+            }
+            break;
+        }
         case Op::Org:
             if (SplitOperands(st.operands).size() != 1) {
                 st.broken = true;
-                error(st, st.opWord + (st.op == Op::Ds ? " takes one operand, the number of bytes to reserve (a fill value is not supported)"
-                                                       : " takes one operand, the address"));
+                error(st, st.opWord + " takes one operand, the address");
             }
             break;
         case Op::Equ:
@@ -421,7 +491,14 @@ void Importer::readStatement(std::string_view text, int number)
                 error(st, st.opWord + " needs a value");
             }
             break;
-        case Op::Skip: note(st, "the listing directive " + st.opWord + " is skipped"); break;
+        case Op::Skip:
+            if (st.opWord == "ASEG" || st.opWord.find("PUBLIC") != std::string::npos || st.opWord == "GLOBAL" ||
+                st.opWord == "STKLN") {
+                note(st, st.opWord + " changes nothing in a program of one file and is skipped");
+            } else {
+                note(st, "the listing directive " + st.opWord + " is skipped");
+            }
+            break;
         case Op::Macro:
             st.broken = true;
             error(st, "macros are not supported: write the macro's lines out where it is used");
@@ -433,6 +510,12 @@ void Importer::readStatement(std::string_view text, int number)
         case Op::Include:
             st.broken = true;
             error(st, "other files cannot be read in: copy the included text in here");
+            break;
+        case Op::Module:
+            st.broken = true;
+            error(st, st.opWord == "CSEG" || st.opWord == "DSEG"
+                          ? "relocatable segments (" + st.opWord + ") are placed by a linker: give the program an ORG instead"
+                          : "symbols from other modules (" + st.opWord + ") cannot be linked in: copy their definitions in here");
             break;
         default: break;
         }
@@ -809,11 +892,25 @@ void Importer::runPass(bool last)
             break;
         }
         case Op::Ds: {
-            if (evaluate(st, st.operands, location_, v)) {
+            const bool filled = !st.fillText.empty();
+            if (evaluate(st, filled ? st.valueText : st.operands, location_, v)) {
                 if (v < 0 || v > 0xFFFF) {
                     if (last) error(st, "DS " + std::to_string(v) + " is not a number of bytes (0 to FFFF)");
-                } else {
+                } else if (!filled) {
                     st.reserve = static_cast<std::uint32_t>(v);
+                } else {
+                    // Filled, the bytes are the program's like DB's. Past FFFF
+                    // they are not made: the error below is enough.
+                    size = static_cast<std::uint32_t>(v);
+                    std::int64_t fill = 0;
+                    st.bytes.clear();
+                    if (last && location_ + v <= kAddressSpace && evaluate(st, st.fillText, location_, fill)) {
+                        if (fill < -128 || fill > 255) {
+                            error(st, "the fill value " + std::to_string(fill) + " does not fit a byte (-128 to 255)");
+                        } else {
+                            st.bytes.assign(static_cast<std::size_t>(v), static_cast<std::uint8_t>(fill & 0xFF));
+                        }
+                    }
                 }
             }
             break;
@@ -1027,10 +1124,13 @@ void Importer::layOut(ImportResult& result)
 // placed twice.
 void Importer::placeBytes()
 {
-    std::vector<int> owner(kAddressSpace, -1);
+    Occupancy owner;  // by statement index
     std::uint32_t location = 0;
     bool anyByte = false;
     start_ = 0;
+    // After the first error the import fails anyway; going on would only
+    // let a hostile source pay for every overlap again.
+    bool checking = !passFindings_.hasError();
     for (std::size_t n = 0; n < statements_.size(); ++n) {
         const Statement& st = statements_[n];
         if (segments_[static_cast<std::size_t>(st.segment)].dropped || st.broken) continue;
@@ -1038,31 +1138,34 @@ void Importer::placeBytes()
             const std::uint32_t target = st.address;
             if (!anyByte) {
                 start_ = target;
-            } else {
-                for (std::uint32_t a = target; a < location; ++a) {
-                    if (owner[a] >= 0) {
-                        error(st, "this ORG goes back over code: line " +
-                                      std::to_string(statements_[static_cast<std::size_t>(owner[a])].line) + " placed " +
-                                      Hex(a, 4));
-                        break;
-                    }
+            } else if (checking) {
+                if (const std::int32_t a = owner.FirstTaken(target, location); a >= 0) {
+                    checking = false;
+                    const int by = owner.OwnerOf(static_cast<std::uint32_t>(a));
+                    error(st, "this ORG goes back over code: line " +
+                                  std::to_string(statements_[static_cast<std::size_t>(by)].line) + " placed " +
+                                  Hex(static_cast<std::uint32_t>(a), 4));
                 }
             }
             location = target;
             continue;
         }
         const std::uint32_t size =
-            st.op == Op::Ds ? (st.droppedReserve ? 0 : st.reserve) : static_cast<std::uint32_t>(st.bytes.size());
+            st.op == Op::Ds && st.fillText.empty() ? (st.droppedReserve ? 0 : st.reserve)
+                                                   : static_cast<std::uint32_t>(st.bytes.size());
         if (size == 0) continue;
-        for (std::uint32_t a = st.address; a < st.address + size && a < kAddressSpace; ++a) {
-            if (owner[a] >= 0) {
-                error(st, "this line would place bytes over those of line " +
-                              std::to_string(statements_[static_cast<std::size_t>(owner[a])].line) + " at " + Hex(a, 4));
-                break;
-            }
+        if (!checking) {
+            // nothing more to find
+        } else if (const std::int32_t a = owner.FirstTaken(st.address, st.address + size); a >= 0) {
+            checking = false;
+            const int by = owner.OwnerOf(static_cast<std::uint32_t>(a));
+            error(st, "this line would place bytes over those of line " +
+                          std::to_string(statements_[static_cast<std::size_t>(by)].line) + " at " +
+                          Hex(static_cast<std::uint32_t>(a), 4));
+        } else {
+            owner.Take(st.address, st.address + size, static_cast<int>(n));
         }
-        for (std::uint32_t a = st.address; a < st.address + size && a < kAddressSpace; ++a) owner[a] = static_cast<int>(n);
-        if (st.op != Op::Ds) anyByte = true;
+        if (!st.bytes.empty()) anyByte = true;
         location = st.address + size;
     }
 }
@@ -1116,6 +1219,24 @@ void Importer::pushComment(std::string_view comment)
     }
 }
 
+void Importer::writeData(std::string tag, const std::vector<std::uint8_t>& bytes, bool words)
+{
+    const std::size_t step = words ? 2 : 1;
+    std::size_t k = 0;
+    while (k < bytes.size()) {
+        // "!!DB " and "nn," per byte, or "!!DW " and "hhhh," per word, within 48 characters.
+        const std::size_t room = kMaxLine - 5 - (tag.empty() ? 0 : 6) + 1;
+        const std::size_t per = room / (words ? 5 : 3);
+        std::string body = words ? "!!DW " : "!!DB ";
+        for (std::size_t j = 0; j < per && k < bytes.size(); ++j, k += step) {
+            if (j > 0) body += ',';
+            body += words ? Hex(static_cast<std::uint32_t>(bytes[k] | bytes[k + 1] << 8), 4) : Hex(bytes[k], 2);
+        }
+        pushLine(tag, body);
+        tag.clear();
+    }
+}
+
 void Importer::writeLines(ImportResult& result)
 {
     auto tagOf = [&](const Statement& st) -> std::string {
@@ -1166,11 +1287,13 @@ void Importer::writeLines(ImportResult& result)
             if (!own.empty()) pending_.push_back(own);
             break;
         case Op::Ds:
-            if (dropped || st.droppedReserve || st.reserve == 0) {
+            if (!st.bytes.empty()) {
+                writeData(takeTag(own), st.bytes, false);
+            } else if (dropped || st.droppedReserve || st.reserve == 0) {
                 if (!own.empty()) pending_.push_back(own);
-                break;
+            } else {
+                pushLine(takeTag(own), "!!DS " + Hex(st.reserve, 4));
             }
-            pushLine(takeTag(own), "!!DS " + Hex(st.reserve, 4));
             break;
         case Op::Instr: {
             std::string text = st.ownText;
@@ -1182,25 +1305,7 @@ void Importer::writeLines(ImportResult& result)
             break;
         }
         case Op::Db:
-        case Op::Dw: {
-            std::string tag = takeTag(own);
-            const bool words = st.op == Op::Dw;
-            const std::size_t step = words ? 2 : 1;
-            std::size_t k = 0;
-            while (k < st.bytes.size()) {
-                // "!!DB " and "nn," per byte, or "!!DW " and "hhhh," per word, within 48 characters.
-                const std::size_t room = kMaxLine - 5 - (tag.empty() ? 0 : 6) + 1;
-                const std::size_t per = room / (words ? 5 : 3);
-                std::string body = words ? "!!DW " : "!!DB ";
-                for (std::size_t j = 0; j < per && k < st.bytes.size(); ++j, k += step) {
-                    if (j > 0) body += ',';
-                    body += words ? Hex(static_cast<std::uint32_t>(st.bytes[k] | st.bytes[k + 1] << 8), 4) : Hex(st.bytes[k], 2);
-                }
-                pushLine(tag, body);
-                tag.clear();
-            }
-            break;
-        }
+        case Op::Dw: writeData(takeTag(own), st.bytes, st.op == Op::Dw); break;
         case Op::Equ:
         case Op::Set: break;
         default:

@@ -297,7 +297,7 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
     p.block = p.start >> 12;
     std::uint32_t location = p.start;
     bool anyByte = false;
-    std::vector<int> owner(0x10000, -1);
+    Occupancy placed;  // by line index
     std::unordered_map<std::string, std::uint32_t> tags;  // first definition wins
     LineReader reader(fullMode);
     bool ended = false;
@@ -350,8 +350,7 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
                 if (target >> 12 != p.block) {
                     line.kind = OwnLine::Refused;
                     line.problem = "!!ORG " + std::string(a) + " lies outside the memory block";
-                } else if (std::any_of(owner.begin() + target, owner.begin() + std::max(target, location),
-                                       [](int o) { return o >= 0; })) {
+                } else if (placed.FirstTaken(target, location) >= 0) {
                     line.kind = OwnLine::Refused;
                     line.problem = "!!ORG goes back over bytes already placed";
                 } else {
@@ -427,16 +426,14 @@ OwnProgram AssembleOwnLines(const std::vector<std::string>& source, std::string_
             line.problem = "it does not fit the block " + Hex(base, 4) + "-" + Hex(base + 0xFFE, 4);
             line.bytes.clear();
         } else if (line.kind != OwnLine::Refused) {
-            for (std::uint32_t a = location; a < location + size + reserve; ++a) {
-                if (owner[a] >= 0) {
-                    line.kind = OwnLine::Refused;
-                    line.problem = "it would overwrite the bytes of line " + std::to_string(owner[a] + 1);
-                    line.bytes.clear();
-                    break;
-                }
+            if (const std::int32_t a = placed.FirstTaken(location, after); a >= 0) {
+                line.kind = OwnLine::Refused;
+                line.problem = "it would overwrite the bytes of line " +
+                               std::to_string(placed.OwnerOf(static_cast<std::uint32_t>(a)) + 1);
+                line.bytes.clear();
             }
             if (line.kind != OwnLine::Refused) {
-                for (std::uint32_t a = location; a < after; ++a) owner[a] = static_cast<int>(i);
+                placed.Take(location, after, static_cast<int>(i));
                 if (size > 0) anyByte = true;
                 location = after;
             }

@@ -89,6 +89,51 @@ std::string PrintableText(std::string_view text)
     return out.substr(a, out.find_last_not_of(' ') - a + 1);
 }
 
+std::int32_t Occupancy::FirstTaken(std::uint32_t from, std::uint32_t to) const
+{
+    if (from >= to) return -1;
+    auto next = spans_.upper_bound(from);
+    if (next != spans_.begin() && std::prev(next)->second > from) return static_cast<std::int32_t>(from);
+    if (next != spans_.end() && next->first < to) return static_cast<std::int32_t>(next->first);
+    return -1;
+}
+
+int Occupancy::OwnerOf(std::uint32_t address) const
+{
+    if (address >= 0x10000) return -1;
+    const auto& page = pages_[address >> 12];
+    return page ? page[address & 0xFFF] : -1;
+}
+
+void Occupancy::Take(std::uint32_t from, std::uint32_t to, int owner)
+{
+    to = std::min<std::uint32_t>(to, 0x10000);
+    if (from >= to) return;
+    for (std::uint32_t a = from; a < to; ++a) {
+        auto& page = pages_[a >> 12];
+        if (!page) {
+            page = std::make_unique<int[]>(0x1000);
+            std::fill_n(page.get(), 0x1000, -1);
+        }
+        page[a & 0xFFF] = owner;
+    }
+    // Merge with the spans it touches or overlaps.
+    auto next = spans_.upper_bound(from);
+    if (next != spans_.begin()) {
+        const auto before = std::prev(next);
+        if (before->second >= from) {
+            from = before->first;
+            to = std::max(to, before->second);
+            spans_.erase(before);
+        }
+    }
+    while (next != spans_.end() && next->first <= to) {
+        to = std::max(to, next->second);
+        next = spans_.erase(next);
+    }
+    spans_.emplace(from, to);
+}
+
 void Findings::add(int line, std::string_view text, Level level, std::string message)
 {
     if (level == Level::Error) ++errors_;

@@ -3,7 +3,10 @@
 // Small pieces both directions of the importer share: cutting a text into
 // lines whatever its line ends, hex digits, and the report.
 
+#include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +32,24 @@ bool IsReservedWord(std::string_view upper);
 // A comment text as the program can keep it: printable ASCII only (tabs
 // become blanks, anything else one '?' per character), blanks trimmed.
 std::string PrintableText(std::string_view text);
+
+// Which addresses of the 64 KB hold something, and whose. Taken addresses
+// are kept as merged spans, so that asking about a range costs a look-up,
+// not a walk over it; owners are kept by 4 KB page, each made when first
+// used (a program touches one or two, and imports run often: the fuzzer's
+// by the thousand).
+class Occupancy {
+public:
+    // The first taken address in [from, to), or -1.
+    std::int32_t FirstTaken(std::uint32_t from, std::uint32_t to) const;
+    // The owner last given to Take for that address, or -1.
+    int OwnerOf(std::uint32_t address) const;
+    void Take(std::uint32_t from, std::uint32_t to, int owner);
+
+private:
+    std::map<std::uint32_t, std::uint32_t> spans_;  // first address -> one past the last
+    std::array<std::unique_ptr<int[]>, 16> pages_;
+};
 
 // Findings, in the order they are made; Sorted() puts them in line order.
 // Past a few thousand findings only a count is kept, so that a flood of bad

@@ -66,7 +66,8 @@ TEST(ImportErrors, EachWithItsLine)
         {"a reservation out of the block before code", {"  ORG 2FF0H", "  NOP", "  DS 20H", "  NOP"}, 3, "run outside the 4 KB block"},
         {"past FFFF", {"  ORG 0FFFFH", "  LXI H,0"}, 2, "past address FFFF"},
         {"values that never settle", {"  ORG X", "X EQU $+1", "  NOP"}, 0, "do not settle"},
-        {"DS with a fill", {"  DS 4,0FFH"}, 1, "fill value"},
+        {"DS with three operands", {"  DS 4,0FFH,1"}, 1, "a byte to fill them with"},
+        {"DS with a fill too large", {"  DS 4,100H"}, 1, "fill value 256 does not fit a byte"},
         {"number starting a statement", {"  12 NOP"}, 1, "cannot start with a number"},
     };
     for (const auto& c : cases) {
