@@ -132,7 +132,7 @@ TEST(RoundTrip, SamplesExportAndImportToTheSameBytes)
         EXPECT_EQ(FullImage(second.lines, second.startAddress), FullImage(first.lines, first.startAddress));
         ++count;
     }
-    EXPECT_EQ(count, 5);
+    EXPECT_EQ(count, 9);
 }
 
 }  // namespace

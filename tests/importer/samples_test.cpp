@@ -52,6 +52,12 @@ TEST_F(SampleRun, EachSampleRunsAsOnTheChip)
         {"trainer_multiply.asm", 16, false, "Program Finished", "1E 0500 0000 0000", "0BBB", {{"2052", "1E"}}, ""},
         {"forum_largest.asm", 10, false, "Program Finished", "C8 0000 0000 3019", "0BBB", {{"301A", "C8"}}, ""},
         {"stack_add16.asm", 10, false, "Program Finished", "00 0000 0FAB 21DF", "20F0", {{"201E", "DF 21"}}, ""},
+        {"asm80_bcd_add.asm", 10, false, "Program Finished", "69 0905 0903 0901", nullptr, {{"0904", "12 69"}}, ""},
+        {"cpm_asm_digits.asm", 10, true, "Program Finished", "3A 3A09 012F 0000", "0142", {},
+         "Count: 0123456789\r\n"},
+        {"zmac_copy.asm", 10, false, "Program Finished", "35 0000 101E 1234", nullptr, {{"101A", "38 30 38 35"}}, ""},
+        {"textbook_sort.asm", 10, false, "Program Finished", "12 0000 1200 2051", nullptr,
+         {{"2050", "12 25 3A 7F C4"}}, ""},
     };
     for (const auto& s : samples) {
         SCOPED_TRACE(s.file);
