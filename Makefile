@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = project_file assembler executor key_filters importer
+FUZZ_TARGETS = project_file assembler executor key_filters importer grading_task
 JOBS       ?= 2
 CMAKE_ARGS ?=
 
@@ -56,6 +56,11 @@ fuzz: deps
 
 bench: build
 	$(BUILD)/bench/korvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# grade on a class of 500 against a shell loop of `korvanta-cli run`, with the ratio.
+.PHONY: bench-grade
+bench-grade: build
+	bench/grade_vs_shell_loop.sh $(BUILD)/src/cli/korvanta-cli
 
 install: build
 	cmake --install $(BUILD)

@@ -20,6 +20,13 @@ std::string upper(std::string text)
     return text;
 }
 
+void oneLine(std::string& text)
+{
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+}
+
 int hexValue(std::string_view text)
 {
     int value = 0;
@@ -307,7 +314,9 @@ std::optional<std::string> KnownMnemonic(std::string_view name)
     return std::nullopt;
 }
 
-TaskParse ParseTask(std::string_view text, const std::string& defaultTitle)
+namespace {
+
+TaskParse parseTask(std::string_view text, const std::string& defaultTitle)
 {
     TaskParse result;
     try {
@@ -321,12 +330,26 @@ TaskParse ParseTask(std::string_view text, const std::string& defaultTitle)
     } catch (const Refusal& refusal) {
         result.task.reset();
         result.error = refusal.error.text();
-    } catch (const Json::parse_error& e) {
-        // "[json.exception.parse_error.101] parse error at line 2, column 7: ..." without its tag.
+    } catch (const Json::exception& e) {
+        // "[json.exception.parse_error.101] parse error at line 2, column 7: ..." without its tag;
+        // a number too large for any type fails the same way.
         std::string what = e.what();
         if (auto end = what.find("] "); end != std::string::npos) what = what.substr(end + 2);
-        result.error = "not valid JSON: " + what;
+        result.task.reset();
+        result.error = (result.document.is_null() ? "not valid JSON: " : "the task cannot be read: ") + what;
     }
+    return result;
+}
+
+}  // namespace
+
+TaskParse ParseTask(std::string_view text, const std::string& defaultTitle)
+{
+    TaskParse result = parseTask(text, defaultTitle);
+    // The places quote the file's own keys, which may hold anything; the
+    // reason stays one line of text.
+    oneLine(result.error);
+    for (std::string& warning : result.warnings) oneLine(warning);
     return result;
 }
 

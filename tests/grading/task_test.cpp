@@ -165,6 +165,10 @@ TEST(TaskFile, BrokenJsonIsRefusedWithItsLine)
     const TaskParse parsed = ParseTask("{\n  \"cases\": [\n    {,\n");
     EXPECT_FALSE(parsed.task.has_value());
     EXPECT_EQ(parsed.error.rfind("not valid JSON: parse error at line 3, ", 0), 0u) << parsed.error;
+
+    const TaskParse overflow = ParseTask(R"({"maxInstructions": 1e400, "cases": [{}]})");
+    EXPECT_FALSE(overflow.task.has_value());
+    EXPECT_EQ(overflow.error, "not valid JSON: number overflow parsing '1e400'");
 }
 
 TEST(TaskFile, DefaultsAndNormalForms)
