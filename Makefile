@@ -56,6 +56,7 @@ fuzz: deps
 
 bench: build
 	$(BUILD)/bench/korvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/korvanta_gui_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 # grade on a class of 500 against a shell loop of `korvanta-cli run`, with the ratio.
 .PHONY: bench-grade

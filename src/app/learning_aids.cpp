@@ -93,7 +93,8 @@ LearningAids::LearningAids(Simulator& sim, CodeList& codeList, QTableView& memor
         running_ = false;
         ended_ = true;
         showMarks();
-        enableCommands();
+        // The run's own bookkeeping ends after this: it counts as over already.
+        stepBack_->setEnabled(sim_.history.canStepBack());
     }));
     connections_.push_back(m.events.breakpointHit.connect([this](int address) {
         const int line = sim_.breakpoints.lineAt(static_cast<std::uint16_t>(address));

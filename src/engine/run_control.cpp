@@ -33,7 +33,11 @@ RunControl::RunControl(Machine& m, ProgramSource& source, Assembler& assembler, 
     : m_(m), source_(source), assembler_(assembler), executor_(executor), full_(full), breakpoints_(breakpoints),
       history_(history)
 {
-    m_.events.breakpointHit.connect([this](int) { breakpoints_.clearTemporary(); });
+    m_.events.breakpointHit.connect([this](int) {
+        breakpoints_.clearTemporary();
+        // The run waits as a Step does, and Run is how it goes on.
+        m_.view.runEnabled.set(true);
+    });
     m_.events.ended.connect([this] { breakpoints_.clearTemporary(); });
 }
 
@@ -55,6 +59,7 @@ void RunControl::StartExecution()
         if (m_.run.resumable && waiting()) {
             m_.run.StepMode = kFalse;
             m_.run.StepRequest = kTrue;
+            m_.view.runEnabled.set(false);
         }
         return;
     }
@@ -131,6 +136,7 @@ void RunControl::RunToLine(int line)
         breakpoints_.setTemporaryLine(line);
         m_.run.StepMode = kFalse;
         m_.run.StepRequest = kTrue;
+        m_.view.runEnabled.set(false);
         return;
     }
     breakpoints_.setTemporaryLine(line);
