@@ -1,0 +1,393 @@
+#include "app/hex_view.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+#include <algorithm>
+#include <iterator>
+
+#include "app/aid_colours.h"
+#include "app/field_binding.h"
+#include "engine/simulator.h"
+
+namespace korvanta::app {
+
+namespace {
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The value of a two-digit HexByte text, or -1 for any other text.
+int byteValue(const std::string& text)
+{
+    if (text.size() != 2) return -1;
+    const int high = hexDigit(text[0]), low = hexDigit(text[1]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
+int addressValue(const std::string& text)
+{
+    int value = 0;
+    for (char c : text) {
+        const int d = hexDigit(c);
+        if (d < 0) return -1;
+        value = value * 16 + d;
+    }
+    return text.empty() ? -1 : value;
+}
+
+QFont monospace()
+{
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+// The editor of a byte: the dialog's key filter, two characters at most.
+class ByteDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        auto* edit = new QLineEdit(parent);
+        edit->setObjectName(QStringLiteral("hexByteEditor"));
+        edit->setAccessibleName(QStringLiteral("Memory byte"));
+        edit->setMaxLength(2);
+        edit->setFont(monospace());
+        edit->setAlignment(Qt::AlignCenter);
+        FieldHooks hooks;
+        hooks.filter = [](char typed, bool* enter) { return MemoryCommands::DialogKeyFilter(typed, enter); };
+        new KeyFilter(edit, hooks);
+        return edit;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        auto* edit = static_cast<QLineEdit*>(editor);
+        edit->setText(index.data(Qt::EditRole).toString());
+        edit->selectAll();
+    }
+};
+
+}  // namespace
+
+// ---- HexModel ---------------------------------------------------------------
+
+HexModel::HexModel(Simulator& sim, QObject* parent) : QAbstractTableModel(parent), sim_(sim)
+{
+    MemoryWindow& window = sim_.machine.window;
+    shown_ = window.rowCount();
+    quietTimer_.setInterval(100);
+    connect(&quietTimer_, &QTimer::timeout, this, [this] {
+        if (appendedSinceCheck_ == 0) finishRebuild();
+        appendedSinceCheck_ = 0;
+    });
+    removedId_ = window.rowsRemoved.connect([this] {
+        rebuildPending_ = true;
+        if (shown_ == 0) return;
+        beginResetModel();
+        shown_ = 0;
+        endResetModel();
+    });
+    appendedId_ = window.rowAppended.connect([this](int) { noteAppended(); });
+    replacedId_ = window.rowReplaced.connect([this](int n) {
+        if (rebuildPending_) {
+            finishRebuild();  // the reset shows the new data too
+            return;
+        }
+        if (n < 1 || n > shown_) return;
+        const QModelIndex cell = indexOfMemory(n);
+        Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+        const QModelIndex ascii = index(cell.row(), kAsciiColumn);
+        Q_EMIT dataChanged(ascii, ascii, {Qt::DisplayRole});
+    });
+}
+
+HexModel::~HexModel()
+{
+    MemoryWindow& window = sim_.machine.window;
+    window.rowsRemoved.disconnect(removedId_);
+    window.rowAppended.disconnect(appendedId_);
+    window.rowReplaced.disconnect(replacedId_);
+}
+
+void HexModel::noteAppended()
+{
+    rebuildPending_ = true;
+    // A full window is the usual end of a rebuild: show it at once. A
+    // rebuild that stops short is shown when the event loop runs next.
+    if (sim_.machine.window.rowCount() >= MemoryWindow::kRows) {
+        finishRebuild();
+        return;
+    }
+    // Restarting a timer per row would cost more than the row: the timer
+    // runs on and looks at how many rows came since it last looked.
+    ++appendedSinceCheck_;
+    if (!quietTimer_.isActive()) quietTimer_.start();
+}
+
+void HexModel::finishRebuild()
+{
+    quietTimer_.stop();
+    appendedSinceCheck_ = 0;
+    if (!rebuildPending_) return;
+    beginResetModel();
+    shown_ = sim_.machine.window.rowCount();
+    rebuildPending_ = false;
+    endResetModel();
+}
+
+int HexModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : (shown_ + kBytesPerRow - 1) / kBytesPerRow;
+}
+
+int HexModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kBytesPerRow + 1;
+}
+
+QModelIndex HexModel::indexOfMemory(int memoryIndex) const
+{
+    if (memoryIndex < 1 || memoryIndex > shown_) return {};
+    return index((memoryIndex - 1) / kBytesPerRow, (memoryIndex - 1) % kBytesPerRow);
+}
+
+int HexModel::memoryIndexOf(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this || index.column() >= kBytesPerRow) return 0;
+    const int n = index.row() * kBytesPerRow + index.column() + 1;
+    return n <= shown_ ? n : 0;
+}
+
+QString HexModel::asciiText(int row) const
+{
+    QString text;
+    const MemoryWindow& window = sim_.machine.window;
+    for (int c = 0; c < kBytesPerRow; ++c) {
+        const int n = row * kBytesPerRow + c + 1;
+        if (n > shown_) break;
+        const int value = byteValue(window.data(n));
+        if (value < 0)
+            text += QLatin1Char('?');
+        else if (value >= 0x20 && value <= 0x7E)
+            text += QLatin1Char(char(value));
+        else
+            text += QLatin1Char('.');
+    }
+    return text;
+}
+
+QVariant HexModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    if (index.column() == kAsciiColumn) {
+        if (role == Qt::DisplayRole) return asciiText(index.row());
+        if (role == Qt::AccessibleTextRole) return QStringLiteral("ASCII ") + asciiText(index.row());
+        return {};
+    }
+    const int n = memoryIndexOf(index);
+    if (n == 0) return {};
+    const MemoryWindow& window = sim_.machine.window;
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return QString::fromStdString(window.data(n));
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignCenter);
+        case Qt::ToolTipRole:
+        case Qt::AccessibleTextRole: {
+            QString tip = QString::fromStdString(window.address(n)) + QStringLiteral(": ") +
+                          QString::fromStdString(window.data(n));
+            if (breakpoints_.contains(n)) tip += QStringLiteral(" (breakpoint)");
+            return tip;
+        }
+        case Qt::BackgroundRole: {
+            const QPalette palette = QApplication::palette();
+            if (changed_.contains(n)) return changedBackground(palette);
+            if (n == current_) return currentBackground(palette);
+            return {};
+        }
+        case Qt::ForegroundRole:
+            if (breakpoints_.contains(n)) return breakpointColour(QApplication::palette());
+            return {};
+        case Qt::FontRole:
+            if (breakpoints_.contains(n)) {
+                QFont bold = monospace();
+                bold.setBold(true);
+                return bold;
+            }
+            return {};
+        default:
+            return {};
+    }
+}
+
+QVariant HexModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal) {
+        if (section == kAsciiColumn) return QStringLiteral("ASCII");
+        if (section >= 0 && section < kBytesPerRow) return QString::number(section, 16).toUpper();
+        return {};
+    }
+    const int n = section * kBytesPerRow + 1;
+    if (section < 0 || n > shown_) return {};
+    return QString::fromStdString(sim_.machine.window.address(n));
+}
+
+Qt::ItemFlags HexModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (memoryIndexOf(index) != 0 && !sim_.machine.run.running) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool HexModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    const int n = memoryIndexOf(index);
+    if (role != Qt::EditRole || n == 0 || sim_.machine.run.running) return false;
+    // The same text the dialog's entry field could hold: filtered keys, two at most.
+    std::string text;
+    for (QChar qc : value.toString()) {
+        if (qc.unicode() >= 128) return false;
+        const std::optional<char> c = MemoryCommands::DialogKeyFilter(char(qc.unicode()));
+        if (!c || *c == '\b') return false;
+        text += *c;
+    }
+    if (text.size() > 2) return false;
+    sim_.machine.memoryCommands.EditByte(n, text);  // announces the cell through rowReplaced
+    return true;
+}
+
+void HexModel::announceCells(const std::set<int>& memoryIndexes)
+{
+    for (int n : memoryIndexes) {
+        const QModelIndex cell = indexOfMemory(n);
+        if (cell.isValid())
+            Q_EMIT dataChanged(cell, cell,
+                               {Qt::BackgroundRole, Qt::ForegroundRole, Qt::FontRole, Qt::ToolTipRole});
+    }
+}
+
+void HexModel::setCurrentRow(int memoryIndex)
+{
+    if (memoryIndex == current_) return;
+    const std::set<int> touched = {current_, memoryIndex};
+    current_ = memoryIndex;
+    announceCells(touched);
+}
+
+void HexModel::setChangedRows(std::set<int> memoryIndexes)
+{
+    std::set<int> touched;
+    std::set_symmetric_difference(changed_.begin(), changed_.end(), memoryIndexes.begin(),
+                                  memoryIndexes.end(), std::inserter(touched, touched.end()));
+    changed_ = std::move(memoryIndexes);
+    announceCells(touched);
+}
+
+void HexModel::setBreakpointRows(std::set<int> memoryIndexes)
+{
+    std::set<int> touched;
+    std::set_symmetric_difference(breakpoints_.begin(), breakpoints_.end(), memoryIndexes.begin(),
+                                  memoryIndexes.end(), std::inserter(touched, touched.end()));
+    breakpoints_ = std::move(memoryIndexes);
+    announceCells(touched);
+}
+
+// ---- HexView ----------------------------------------------------------------
+
+HexView::HexView(Simulator& sim, QWidget* parent)
+    : QTableView(parent), sim_(sim), model_(new HexModel(sim, this))
+{
+    setObjectName(QStringLiteral("HexView"));
+    setAccessibleName(QStringLiteral("Memory as a hex dump"));
+    setAccessibleDescription(
+        QStringLiteral("Sixteen bytes a row; type two hexadecimal digits to change a byte"));
+    setModel(model_);
+    setItemDelegate(new ByteDelegate(this));
+    setFont(monospace());
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);  // Tab leaves the dump, the arrows move in it
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = createContextMenu(indexAt(pos));
+        if (!menu) return;
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(viewport()->mapToGlobal(pos));
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (const int n = model_->memoryIndexOf(current)) Q_EMIT memoryRowActivated(n);
+    });
+    sizeColumns();
+}
+
+HexView::~HexView()
+{
+    setModel(nullptr);
+}
+
+void HexView::sizeColumns()
+{
+    const QFontMetrics metrics(font());
+    const int margin = metrics.horizontalAdvance(QLatin1Char('0'));
+    const int byteWidth = metrics.horizontalAdvance(QStringLiteral("00")) + 2 * margin;
+    for (int c = 0; c < HexModel::kBytesPerRow; ++c) setColumnWidth(c, byteWidth);
+    setColumnWidth(HexModel::kAsciiColumn,
+                   metrics.horizontalAdvance(QString(HexModel::kBytesPerRow, 'W')) + 2 * margin);
+    verticalHeader()->setDefaultSectionSize(metrics.height() + margin);
+    verticalHeader()->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000")) + 2 * margin);
+}
+
+void HexView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange) sizeColumns();
+    QTableView::changeEvent(event);
+}
+
+QMenu* HexView::createContextMenu(const QModelIndex& index)
+{
+    const int n = model_->memoryIndexOf(index);
+    if (n == 0) return nullptr;
+    const std::string& addressText = sim_.machine.window.address(n);
+    const int address = addressValue(addressText);
+    if (address < 0) return nullptr;
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("hexContextMenu"));
+    QAction* toggle =
+        menu->addAction(QStringLiteral("Toggle breakpoint at %1").arg(QString::fromStdString(addressText)));
+    toggle->setObjectName(QStringLiteral("toggleBreakpoint"));
+    connect(toggle, &QAction::triggered, this,
+            [this, address] { sim_.breakpoints.toggleAddress(static_cast<std::uint16_t>(address)); });
+    return menu;
+}
+
+void HexView::showMemoryRow(int memoryIndex)
+{
+    const QModelIndex cell = model_->indexOfMemory(memoryIndex);
+    if (!cell.isValid()) return;
+    setCurrentIndex(cell);
+    scrollTo(cell);
+}
+
+}  // namespace korvanta::app
