@@ -28,6 +28,8 @@ namespace korvanta::importer {
 namespace {
 
 constexpr int kMaxPasses = 12;
+constexpr std::size_t kMaxStatements = 100000;
+constexpr int kMaxCommentLines = 50000;
 constexpr std::size_t kMaxLine = 48;
 constexpr std::uint32_t kAddressSpace = 0x10000;
 
@@ -247,6 +249,12 @@ private:
     std::string_view text_;
     ImportOptions options_;
     std::vector<Statement> statements_;
+    struct Comment {
+        std::size_t before;  // the statement it comes before
+        std::string_view text;
+    };
+    std::vector<Comment> comments_;  // comment lines, in source order
+    int commentLines_ = 0;           // written so far
     std::vector<Symbol> symbols_;
     std::unordered_map<std::string, int> index_;
     std::vector<Segment> segments_;
@@ -271,20 +279,28 @@ void Importer::readLines()
     std::string_view text = text_;
     // CP/M text ends at the first ^Z; what follows is padding.
     if (const auto eof = text.find('\x1A'); eof != std::string_view::npos) text = text.substr(0, eof);
-    const auto lines = SplitLines(text);
-    statements_.reserve(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    LineCursor cursor(text);
+    std::string_view line;
+    for (int number = 1; cursor.Next(line); ++number) {
         const std::size_t before = statements_.size();
-        readStatement(lines[i], static_cast<int>(i) + 1);
+        readStatement(line, number);
         const auto end = std::find_if(statements_.begin() + static_cast<std::ptrdiff_t>(before), statements_.end(),
                                       [](const Statement& st) { return st.op == Op::End && !st.broken; });
         if (end != statements_.end()) {
             statements_.erase(end + 1, statements_.end());  // "END ! NOP": nothing after END counts
             int ignored = 0;
-            for (std::size_t j = i + 1; j < lines.size(); ++j) {
-                if (!Trim(lines[j]).empty()) ++ignored;
+            while (cursor.Next(line)) {
+                if (!Trim(line).empty()) ++ignored;
             }
             if (ignored > 0) note(statements_.back(), "the " + std::to_string(ignored) + " lines after END are ignored");
+            break;
+        }
+        if (statements_.size() > kMaxStatements) {
+            // Only a flood gets here: a 4 KB block holds 4095 bytes, and even
+            // long tables of symbols stay far below this.
+            error(statements_.back(), "the source has more than " + std::to_string(kMaxStatements) +
+                                          " statements, far more than a program of one 4 KB block can have: the "
+                                          "rest is not read");
             break;
         }
     }
@@ -292,6 +308,7 @@ void Importer::readLines()
 
 void Importer::readStatement(std::string_view text, int number)
 {
+    if (text.find_first_not_of(" \t\f\v") == std::string_view::npos) return;  // blank
     Statement st;
     st.line = number;
     st.text = text;
@@ -313,9 +330,7 @@ void Importer::readStatement(std::string_view text, int number)
         }
     }
     if (!text.empty() && text[0] == '*') {  // an old listing's comment line
-        st.hasComment = true;
-        st.comment = text.substr(1);
-        statements_.push_back(std::move(st));
+        comments_.push_back({statements_.size(), text.substr(1)});
         return;
     }
     std::string_view code = text.substr(0, codeEnd);
@@ -387,7 +402,9 @@ void Importer::readCode(Statement st, std::string_view code, bool first)
     skip();
     const bool column1 = i == 0 && first;
     if (i == code.size()) {
-        statements_.push_back(std::move(st));
+        // Blank and comment lines need no statement: a flood of them costs
+        // only the comments' places.
+        if (st.hasComment) comments_.push_back({statements_.size(), st.comment});
         return;
     }
     if (!IsNameStart(code[i])) {
@@ -1199,6 +1216,14 @@ void Importer::pushLine(const std::string& tag, const std::string& body)
 
 void Importer::pushComment(std::string_view comment)
 {
+    if (commentLines_ >= kMaxCommentLines) {
+        if (commentLines_++ == kMaxCommentLines) {
+            findings().add(0, {}, Level::Warning,
+                           "only the first " + std::to_string(kMaxCommentLines) +
+                               " lines of comments are kept; the later comments are left out");
+        }
+        return;
+    }
     const std::string text = PrintableText(comment);
     constexpr std::size_t kRoom = kMaxLine - 3;  // after "!! "
     std::size_t i = 0;
@@ -1213,7 +1238,10 @@ void Importer::pushComment(std::string_view comment)
         }
         std::string piece = text.substr(i, n);
         while (!piece.empty() && piece.back() == ' ') piece.pop_back();
-        if (!piece.empty()) lines_.push_back("!! " + piece);
+        if (!piece.empty()) {
+            lines_.push_back("!! " + piece);
+            ++commentLines_;
+        }
         i += n;
         while (i < text.size() && text[i] == ' ') ++i;
     }
@@ -1273,7 +1301,15 @@ void Importer::writeLines(ImportResult& result)
         lines_.push_back("!!ORG " + Hex(start_, 4));
         startWritten = true;
     }
-    for (const Statement& st : statements_) {
+    std::size_t nextComment = 0;
+    auto commentsBefore = [&](std::size_t statement) {
+        for (; nextComment < comments_.size() && comments_[nextComment].before <= statement; ++nextComment) {
+            pushComment(comments_[nextComment].text);
+        }
+    };
+    for (std::size_t n = 0; n < statements_.size(); ++n) {
+        const Statement& st = statements_[n];
+        commentsBefore(n);
         if (st.hasComment) pushComment(st.comment);
         if (st.op == Op::None && st.label.empty()) continue;
         const bool dropped = segments_[static_cast<std::size_t>(st.segment)].dropped;
@@ -1313,6 +1349,7 @@ void Importer::writeLines(ImportResult& result)
             break;
         }
     }
+    commentsBefore(statements_.size());
     flushPending(0);
     if (!startWritten) lines_.insert(lines_.begin(), "!!ORG " + Hex(start_, 4));
     result.lines = std::move(lines_);

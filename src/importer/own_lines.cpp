@@ -496,9 +496,12 @@ SourceKind DetectSourceKind(std::string_view text)
 
     // The program's own lines: no blanks before them, upper case, every line
     // a "!!" line or a mnemonic the assembler knows, tags with their colon in
-    // column 5, no ';' comments and no H-suffixed numbers.
+    // column 5, no ';' comments and no H-suffixed numbers. The first few
+    // thousand lines tell as well as all of them would.
+    constexpr std::size_t kLinesLookedAt = 4000;
     std::size_t lines = 0, own = 0;
-    for (const auto line : SplitLines(text)) {
+    LineCursor cursor(text);
+    for (std::string_view line; lines < kLinesLookedAt && cursor.Next(line);) {
         if (line.empty()) continue;
         ++lines;
         if (line.find(';') != std::string_view::npos || line.find('\t') != std::string_view::npos) return SourceKind::Standard;

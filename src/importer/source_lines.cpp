@@ -26,19 +26,18 @@ bool ImportResult::ok() const
     return std::none_of(report.begin(), report.end(), [](const ReportLine& r) { return r.level == Level::Error; });
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text)
+bool LineCursor::Next(std::string_view& line)
 {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\n' && c != '\r') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
+    if (at_ >= text_.size()) return false;
+    const std::size_t end = text_.find_first_of("\r\n", at_);
+    if (end == std::string_view::npos) {
+        line = text_.substr(at_);
+        at_ = text_.size();
+        return true;
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
+    line = text_.substr(at_, end - at_);
+    at_ = end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+    return true;
 }
 
 std::string Hex(std::uint32_t value, int digits)
@@ -134,6 +133,33 @@ void Occupancy::Take(std::uint32_t from, std::uint32_t to, int owner)
     spans_.emplace(from, to);
 }
 
+namespace {
+
+// A message names what the source wrote; a name or number of a megabyte is
+// shown by its start.
+std::string ShortenLongWords(std::string message)
+{
+    constexpr std::size_t kLongest = 60, kKept = 40;
+    if (message.size() <= kLongest) return message;
+    std::string out;
+    std::size_t i = 0;
+    while (i < message.size()) {
+        std::size_t j = message.find(' ', i);
+        if (j == std::string::npos) j = message.size();
+        if (j - i > kLongest) {
+            out.append(message, i, kKept);
+            out += "...";
+        } else {
+            out.append(message, i, j - i);
+        }
+        if (j < message.size()) out += ' ';
+        i = j + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
 void Findings::add(int line, std::string_view text, Level level, std::string message)
 {
     if (level == Level::Error) ++errors_;
@@ -141,6 +167,7 @@ void Findings::add(int line, std::string_view text, Level level, std::string mes
         ++dropped_;
         return;
     }
+    message = ShortenLongWords(std::move(message));
     std::string quoted(text.substr(0, kMaxQuotedText));
     if (text.size() > kMaxQuotedText) quoted += "...";
     lines_.push_back({line, std::move(quoted), level, std::move(message)});

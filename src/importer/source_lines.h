@@ -17,7 +17,16 @@ namespace korvanta::importer {
 
 // The lines of text, split at LF, CR LF and CR; a final line end does not
 // start another line.
-std::vector<std::string_view> SplitLines(std::string_view text);
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : text_(text) {}
+    // The next line, or false at the end.
+    bool Next(std::string_view& line);
+
+private:
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
 
 // Exactly `digits` upper-case hex digits of value (its low bits).
 std::string Hex(std::uint32_t value, int digits);

@@ -136,6 +136,27 @@ TEST(ImportHostile, HugeLinesFilesAndNesting)
     const auto flood = ImportStandardSource(big);
     EXPECT_FALSE(flood.ok());
     EXPECT_LE(flood.report.size(), 2001u);  // a count of the rest, not a million findings
+    // 100,000 statements are read, then the source is refused where it goes on.
+    EXPECT_TRUE(HasFinding(flood, 100001, Level::Error, "more than 100000 statements")) << Describe(flood);
+
+    // 10 MB of line ends, and of comment lines: nothing to keep of the one,
+    // the first 50,000 lines of the other.
+    const auto blank = ImportStandardSource(std::string(10u << 20, '\n') + "  NOP\n");
+    ASSERT_TRUE(blank.ok()) << Describe(blank);
+    EXPECT_EQ(blank.lines, (std::vector<std::string>{"!!ORG 0000", "NOP"}));
+    std::string comments;
+    while (comments.size() < 10u << 20) comments += "; a comment\r\n";
+    const auto remarks = ImportStandardSource(comments + "  NOP");
+    ASSERT_TRUE(remarks.ok()) << Describe(remarks);
+    ASSERT_EQ(remarks.lines.size(), 50002u);
+    EXPECT_EQ(remarks.lines[50000], "!! a comment");
+    EXPECT_EQ(remarks.lines[50001], "NOP");
+    EXPECT_TRUE(HasFinding(remarks, 0, Level::Warning, "only the first 50000 lines of comments"));
+
+    // A name of a megabyte is named by its start.
+    const auto name = ImportStandardSource("  JMP " + std::string(1 << 20, 'q') + "\n");
+    ASSERT_EQ(name.report.size(), 1u);
+    EXPECT_EQ(name.report[0].message, "undefined symbol '" + std::string(39, 'Q') + "...");
 
     // Each of these is linear; all together stay well inside a few seconds
     // even under the sanitizers.
