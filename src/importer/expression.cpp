@@ -269,6 +269,10 @@ private:
         }
         if (c == '\'' || c == '"') return character();
         if (isDigit(c)) return number();
+        if (c == '*') {  // where a value must start, '*' is the location, as in TASM
+            ++i_;
+            return ctx_.location;
+        }
         if (c == '$') {
             // $ alone is the location; $ with hex digits is a hex number in some dialects.
             std::size_t j = i_ + 1;

@@ -71,14 +71,14 @@ constexpr std::array<Mnemonic, 80> kMnemonics{{
     {"IN", Form::Port, 0xDB},     {"OUT", Form::Port, 0xD3},
 }};
 
-enum class Op : std::uint8_t { None, Instr, Db, Dw, Ds, Org, Equ, Set, End, Skip, Macro, Cond, Include, Module };
+enum class Op : std::uint8_t { None, Instr, Db, Dw, Ds, Org, Equ, Set, End, Skip, Macro, Cond, Include, Module, Radix };
 
 struct Directive {
     std::string_view name;
     Op op;
 };
 
-constexpr std::array<Directive, 79> kDirectives{{
+constexpr std::array<Directive, 81> kDirectives{{
     {"ORG", Op::Org},       {".ORG", Op::Org},      {"EQU", Op::Equ},         {".EQU", Op::Equ},
     {"SET", Op::Set},       {".SET", Op::Set},      {"DEFL", Op::Set},        {"=", Op::Set},
     {"DB", Op::Db},         {"DEFB", Op::Db},       {".DB", Op::Db},          {".BYTE", Op::Db},
@@ -98,13 +98,19 @@ constexpr std::array<Directive, 79> kDirectives{{
     {"ENDIF", Op::Cond},    {".ENDIF", Op::Cond},   {"INCLUDE", Op::Include}, {".INCLUDE", Op::Include},
     {"MACLIB", Op::Include}, {"$INCLUDE", Op::Include}, {"ASEG", Op::Skip},        {"PUBLIC", Op::Skip},
     {".PUBLIC", Op::Skip},  {"GLOBAL", Op::Skip},   {"STKLN", Op::Skip},      {"EXTRN", Op::Module},
-    {"EXTERN", Op::Module}, {"CSEG", Op::Module},   {"DSEG", Op::Module},
+    {"EXTERN", Op::Module}, {"CSEG", Op::Module},   {"DSEG", Op::Module},     {".RADIX", Op::Radix},
+    {"RADIX", Op::Radix},
 }};
 
 // Z80 mnemonics the 8085 lacks: worth naming, since Z80 listings are common.
 constexpr std::array<std::string_view, 20> kZ80Only = {"LD",   "JR",   "DJNZ", "EX",  "EXX", "LDIR", "LDDR",
                                                        "CPIR", "BIT",  "RES",  "NEG", "HALT", "CCF", "SCF",
                                                        "CPL",  "RLCA", "RRCA", "RLA", "RRA", "OTIR"};
+
+// The 8085's undocumented instructions: Full 8085 mode stops at their opcodes.
+constexpr std::array<std::string_view, 15> kUndocumented = {"DSUB", "ARHL", "RDEL", "RLDE", "LDHI",
+                                                             "LDSI", "LHLX", "SHLX", "JNK",  "JK",
+                                                             "JNX5", "JX5",  "JUI",  "RSTV", "JNUI"};
 
 const Mnemonic* findMnemonic(std::string_view upper)
 {
@@ -160,6 +166,7 @@ struct Statement {
     std::string registers;
     std::string_view valueText;
     std::string_view fillText;  // DS with a fill byte: the count is valueText
+    int radix = 10;             // of numbers without a suffix, at this statement
     ValueUse use = ValueUse::None;
     std::vector<std::string_view> items;  // DB, DW
 
@@ -261,6 +268,7 @@ private:
     Findings readFindings_;
     Findings passFindings_;
     bool inPass_ = false;
+    int radix_ = 10;  // the radix .RADIX set last
     int pass_ = 0;
     bool lastPass_ = false;
     std::int64_t location_ = 0;
@@ -322,10 +330,11 @@ void Importer::readStatement(std::string_view text, int number)
             if (c == quote) quote = 0;
         } else if (c == '\'' || c == '"') {
             quote = c;
-        } else if (c == ';') {
+        } else if (c == ';' || (c == '/' && i + 1 < text.size() && text[i + 1] == '/')) {
+            // "//" as some web simulators write it: two slashes mean nothing in an expression.
             codeEnd = i;
             st.hasComment = true;
-            st.comment = text.substr(i + 1);
+            st.comment = text.substr(i + (c == ';' ? 1 : 2));
             break;
         }
     }
@@ -385,6 +394,7 @@ void Importer::readStatement(std::string_view text, int number)
 
 void Importer::readCode(Statement st, std::string_view code, bool first)
 {
+    st.radix = radix_;
     std::size_t i = 0;
     auto skip = [&] {
         while (i < code.size() && isBlank(code[i])) ++i;
@@ -528,6 +538,20 @@ void Importer::readCode(Statement st, std::string_view code, bool first)
             st.broken = true;
             error(st, "other files cannot be read in: copy the included text in here");
             break;
+        case Op::Radix: {
+            // M80's .RADIX: numbers without a suffix from here on. Its own
+            // operand is always decimal.
+            std::int64_t v = 0;
+            std::string ignored;
+            if (ParseNumber(Trim(st.operands), 10, v, ignored) && (v == 10 || v == 16)) {
+                radix_ = static_cast<int>(v);
+                note(st, "numbers without a suffix are read in radix " + std::to_string(v) + " from here on");
+            } else {
+                st.broken = true;
+                error(st, st.opWord + " takes 10 or 16 here");
+            }
+            break;
+        }
         case Op::Module:
             st.broken = true;
             error(st, st.opWord == "CSEG" || st.opWord == "DSEG"
@@ -538,7 +562,10 @@ void Importer::readCode(Statement st, std::string_view code, bool first)
         }
     } else {
         st.broken = true;
-        if (std::find(kZ80Only.begin(), kZ80Only.end(), st.opWord) != kZ80Only.end()) {
+        if (std::find(kUndocumented.begin(), kUndocumented.end(), st.opWord) != kUndocumented.end()) {
+            error(st, "'" + st.opWord + "' is one of the 8085's undocumented instructions, which Full 8085 mode "
+                                        "does not run: write it with documented ones");
+        } else if (std::find(kZ80Only.begin(), kZ80Only.end(), st.opWord) != kZ80Only.end()) {
             error(st, "'" + st.opWord + "' is a Z80 instruction; the 8085 has no such instruction");
         } else {
             error(st, "unknown mnemonic or directive '" + PrintableText(std::string_view(st.opWord).substr(0, 40)) + "'");
@@ -752,7 +779,7 @@ void Importer::setSymbol(int symbol, bool valued, std::int64_t value, const std:
 bool Importer::evaluate(Statement& st, std::string_view text, std::int64_t location, std::int64_t& value,
                         Evaluation* detail)
 {
-    const ExpressionContext context{options_.radix, location, this};
+    const ExpressionContext context{st.radix, location, this};
     Evaluation e = Evaluate(text, context);
     value = e.value;
     if (lastPass_) {
@@ -1126,7 +1153,7 @@ void Importer::layOut(ImportResult& result)
     if (endStatement_ >= 0) {
         const Statement& end = statements_[static_cast<std::size_t>(endStatement_)];
         std::int64_t v = 0;
-        const ExpressionContext context{options_.radix, 0, this};
+        const ExpressionContext context{end.radix, 0, this};
         v = Evaluate(end.operands, context).value;
         if ((v & 0xFFFF) != start_) {
             warning(end, "END names " + Hex(static_cast<std::uint32_t>(v & 0xFFFF), 4) +
@@ -1368,6 +1395,7 @@ ImportResult Importer::Run()
         result.report = readFindings_.Sorted();
         return result;
     }
+    radix_ = options_.radix;
     readLines();
     for (std::size_t n = 0; n < statements_.size(); ++n) define(static_cast<int>(n));
 

@@ -28,6 +28,11 @@ TEST(ImportDialects, DirectiveSpellings)
         {"a name with a colon before EQU", {"BDOS: EQU 5", "  CALL BDOS"}, {"!!ORG 0000", "CALL 0005"}},
         {"TASM numbers", {"  .org $2000", "  mvi a,$41", "  lxi h,$ + 3"}, {"!!ORG 2000", "MVI A,41", "LXI H,2005"}},
         {"label with two colons", {"start:: jmp start"}, {"!!ORG 0000", "STAR: JMP STAR"}},
+        {"star for the location", {"  ORG 100H", "  NOP", "  JMP *", "  LXI H,*+2*3"},
+         {"!!ORG 0100", "NOP", "JMP 0101", "LXI H,010A"}},
+        {"slashes for a comment", {"  MVI A,10 // ten", "// alone"}, {"!!ORG 0000", "!! ten", "MVI A,0A", "!! alone"}},
+        {"M80's radix", {"  DB 10", "  .RADIX 16", "  DB 10,0B", "  RADIX 10", "  DB 10"},
+         {"!!ORG 0000", "!!DB 0A", "!!DB 10,0B", "!!DB 0A"}},
     };
     for (const auto& c : cases) {
         const auto r = Import(c.source);
@@ -96,6 +101,22 @@ TEST(ImportDialects, LabelsInColumnOneThatAreDirectiveWords)
         ASSERT_TRUE(r.ok()) << c.name << "\n" << Describe(r);
         EXPECT_EQ(r.lines, c.expected) << c.name;
     }
+}
+
+TEST(ImportDialects, InstructionsTheProgramDoesNotRun)
+{
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"  DSUB", "'DSUB' is one of the 8085's undocumented instructions"},
+        {"  ldhi 5", "'LDHI' is one of the 8085's undocumented"},
+        {"  RSTV", "undocumented"},
+        {"  LD A,B", "'LD' is a Z80 instruction"},
+        {"  djnz loop", "'DJNZ' is a Z80 instruction"},
+        {"  .RADIX 8", ".RADIX takes 10 or 16"},
+    };
+    for (const auto& c : cases) EXPECT_TRUE(HasFinding(Import({"  NOP", c.line}), 2, Level::Error, c.message)) << c.line;
 }
 
 TEST(ImportDialects, ModuleDirectives)
