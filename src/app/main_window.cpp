@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,6 +29,7 @@
 #include "app/artwork.h"
 #include "app/code_list.h"
 #include "app/learning_aids.h"
+#include "app/program_transfer.h"
 #include "app/dialogs.h"
 #include "app/field_binding.h"
 #include "app/memory_model.h"
@@ -139,12 +141,15 @@ SimulatorWindow::SimulatorWindow(Host& host, QWidget* parent)
     setCentralWidget(tabs_);
     buildToolbar();
 
+    connectCore();
+    buildAids();
+    buildPanels();
+    // The dialogs come after the panels: docking moves the pages behind the
+    // docks among the window's children, and a search by name finds the
+    // window's own fields before the dialogs' ones of the same name.
     editDialog_ = new EditMemoryDialog(sim_->machine.memoryCommands, this);
     showMemDialog_ = new ShowMemDialog(sim_->machine.memoryCommands, this);
     saveDialog_ = new SaveProgramDialog(sim_->documents, this);
-
-    connectCore();
-    buildAids();
     buildMenus();
     nameForAssistiveTools();
     resize(1100, 780);
@@ -154,6 +159,14 @@ SimulatorWindow::~SimulatorWindow()
 {
     // The core goes before the widgets that show it: cut every road between
     // them first, so that no widget torn down later talks to a dead core.
+    // The panels and the aids follow the core's signals: they go before it,
+    // each with what it made itself.
+    for (QDockWidget* d : docks_) delete d;
+    docks_.clear();
+    delete aids_;
+    aids_ = nullptr;
+    delete transfer_;
+    transfer_ = nullptr;
     qDeleteAll(findChildren<FieldBinding*>());
     const QList<QObject*> children = findChildren<QObject*>();
     for (QObject* child : children) QObject::disconnect(child, nullptr, this, nullptr);

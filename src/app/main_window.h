@@ -8,9 +8,11 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
+class QDockWidget;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -32,6 +34,10 @@ class TextField;
 namespace korvanta::app {
 
 class CodeList;
+class FullPanel;
+class HexView;
+class ListingView;
+class ProgramTransfer;
 class EditMemoryDialog;
 class LearningAids;
 class FieldBinding;
@@ -56,6 +62,10 @@ public:
     MemoryModel* memoryModel() const { return memoryModel_; }
     LearningAids* learningAids() const { return aids_; }
     CodeList* codeList() const { return list2_; }
+    FullPanel* fullPanel() const { return fullPanel_; }
+    ListingView* listingView() const { return listing_; }
+    HexView* hexView() const { return hexView_; }
+    ProgramTransfer* programTransfer() const { return transfer_; }
     EditMemoryDialog* editMemoryDialog() const { return editDialog_; }
     ShowMemDialog* showMemDialog() const { return showMemDialog_; }
     SaveProgramDialog* saveProgramDialog() const { return saveDialog_; }
@@ -64,6 +74,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QWidget* buildHomePage();
@@ -73,6 +85,7 @@ private:
     void buildToolbar();
     void buildMenus();
     void buildAids();
+    void buildPanels();
     void connectCore();
     void showMode();
     void nameForAssistiveTools();
@@ -109,6 +122,11 @@ private:
     QLabel* modeLabel_ = nullptr;
     QToolBar* aidsToolbar_ = nullptr;
     LearningAids* aids_ = nullptr;
+    FullPanel* fullPanel_ = nullptr;
+    ListingView* listing_ = nullptr;
+    HexView* hexView_ = nullptr;
+    ProgramTransfer* transfer_ = nullptr;
+    std::vector<QDockWidget*> docks_;
 
     QGroupBox* frame6_ = nullptr;
     QToolBar* toolbar2_ = nullptr;

@@ -23,6 +23,9 @@
 #include "app/code_list.h"
 #include "app/field_binding.h"
 #include "app/learning_aids.h"
+#include "app/listing_view.h"
+#include "app/program_transfer.h"
+#include <QDockWidget>
 #include "app/main_window.h"
 #include "app/memory_model.h"
 #include "app/theme.h"
@@ -83,8 +86,14 @@ void SimulatorWindow::buildMenus()
     QMenu* file = bar->addMenu(tr("&File"));
     file->setObjectName(QStringLiteral("menuFile"));
     for (int index : {1, 2, 3}) file->addAction(buttons_[index]);
+    file->addMenu(transfer_->createExamplesMenu(file));
+    file->addSeparator();
+    file->addAction(transfer_->importAction());
+    file->addAction(transfer_->exportAction());
+    file->addAction(listing_->exportAction());
     file->addSeparator();
     file->addAction(buttons_[9]);
+    file->addAction(listing_->printAction());
     file->addSeparator();
     QAction* quit = file->addAction(tr("&Quit"), QKeySequence::Quit, this, [this] { close(); });
     quit->setObjectName(QStringLiteral("actionQuit"));
@@ -105,6 +114,8 @@ void SimulatorWindow::buildMenus()
         page->setObjectName(QStringLiteral("actionPage%1").arg(i + 1));
         page->setShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(Qt::Key_1 + i)));
     }
+    view->addSeparator();
+    for (QDockWidget* d : docks_) view->addAction(d->toggleViewAction());
     view->addSeparator();
     view->addMenu(CreateThemeMenu(this));
 }
@@ -148,9 +159,9 @@ void SimulatorWindow::nameForAssistiveTools()
         else if (auto* group = qobject_cast<QGroupBox*>(w)) w->setAccessibleName(group->title());
     }
     // The tab order follows the page, top to bottom, left to right.
-    setTabOrder(findChild<QWidget*>(QStringLiteral("EnterCode")), findChild<QWidget*>(QStringLiteral("Command1")));
-    setTabOrder(findChild<QWidget*>(QStringLiteral("Command1")), findChild<QWidget*>(QStringLiteral("Command2")));
-    setTabOrder(findChild<QWidget*>(QStringLiteral("Command2")), list2_);
+    setTabOrder(enterCode_, command1_);
+    setTabOrder(command1_, command2_);
+    setTabOrder(command2_, list2_);
     setTabOrder(list2_, text1_);
 }
 

@@ -3,6 +3,7 @@
 // mark the program as assembled.
 
 #include <QAction>
+#include <QHeaderView>
 #include <QStatusBar>
 
 #include <cmath>
@@ -170,7 +171,9 @@ TEST_F(AidsTest, EveryControlHasANameForScreenReaders)
         // The parts Qt builds inside a spin box or a combo box, and its own helpers, speak for their owner.
         QWidget* owner = w->parentWidget();
         if (!control || !w->isVisibleTo(window.get()) || w->objectName().startsWith(QLatin1String("qt_")) ||
-            (owner && (qobject_cast<QAbstractSpinBox*>(owner) || qobject_cast<QComboBox*>(owner))))
+            qobject_cast<QHeaderView*>(w) ||
+            (owner && (qobject_cast<QAbstractSpinBox*>(owner) || qobject_cast<QComboBox*>(owner) ||
+                       qobject_cast<QAbstractItemView*>(owner))))
             continue;
         if (w->accessibleName().isEmpty()) unnamed << w->metaObject()->className() + QStringLiteral(" ") + w->objectName();
     }
