@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <string>
 
 #include "importer/importer.h"
@@ -52,6 +53,45 @@ std::string LongSource(bool fits)
     text += "        END\n";
     return text;
 }
+
+// 10,000 lines that are all statements: symbols defined after their use in
+// chains, labels, jumps to them and one-byte instructions, as much as one
+// block holds (350 routines of 11 bytes).
+std::string DenseSource()
+{
+    std::string text = "        ORG     1000H\n";
+    for (int r = 0; r < 350; ++r) {
+        const std::string n = std::to_string(r);
+        text += "L" + n + ":   MOV A,M\n        ADD B\n        JNZ L" + std::to_string((r * 7) % 350) + "\n";
+        text += "        MVI C,S" + n + " AND 0FFH\n";
+        text += "S" + n + "  EQU T" + n + " + " + n + "\n";
+        text += "T" + n + "  EQU U" + n + " SHL 1\n";
+        text += "U" + n + "  EQU (V" + n + " + 3) MOD 50\n";
+        text += "V" + n + "  EQU HIGH $ + " + n + "\n";
+        text += "W" + n + ":\n";
+        text += "        DS 0\n";
+        text += "X" + n + "  SET W" + n + " - L" + n + "\n";
+        text += "        INX H\n";
+        text += "        DCR D\n";
+        text += "        NOP\n";
+        text += "Y" + n + ":   RET\n";
+        text += "Z" + n + "  EQU Y" + n + "\n";
+    }
+    while (std::count(text.begin(), text.end(), '\n') < 10000) text += "Q" + std::to_string(text.size()) + " EQU 1\n";
+    text += "        END\n";
+    return text;
+}
+
+void BM_Import10000Statements(benchmark::State& state)
+{
+    const std::string source = DenseSource();
+    for (auto _ : state) {
+        const auto result = korvanta::importer::ImportStandardSource(source);
+        if (!result.ok()) state.SkipWithError("the source does not import");
+        benchmark::DoNotOptimize(result.lines.size());
+    }
+}
+BENCHMARK(BM_Import10000Statements)->Unit(benchmark::kMillisecond);
 
 void BM_Import10000Lines(benchmark::State& state)
 {
