@@ -538,6 +538,12 @@ void Importer::readCode(Statement st, std::string_view code, bool first)
             error(st, "conditional assembly (" + st.opWord + ") is not supported: keep only the lines you want");
             break;
         case Op::Include:
+            if (st.opWord == "MACLIB") {
+                // MAC's library holds macros only: a program that uses none
+                // needs nothing from it, and one that does is told where.
+                warning(st, "the macro library is not read; a macro from it is reported where it is used");
+                break;
+            }
             st.broken = true;
             error(st, "other files cannot be read in: copy the included text in here");
             break;

@@ -136,6 +136,11 @@ TEST(ImportDialects, ModuleDirectives)
         {"  CSEG", "relocatable segments (CSEG)"},
         {"  DSEG", "relocatable segments (DSEG)"},
     };
+    const auto library = Import({"  MACLIB Z80", "  NOP"});
+    ASSERT_TRUE(library.ok()) << Describe(library);
+    EXPECT_TRUE(HasFinding(library, 1, Level::Warning, "macro library is not read"));
+    EXPECT_TRUE(HasFinding(Import({"  MACLIB Z80", "  LDIR"}), 2, Level::Error, "Z80 instruction"));
+
     for (const auto& e : errors) {
         EXPECT_TRUE(HasFinding(Import({"  NOP", e.line}), 2, Level::Error, e.message)) << e.line;
     }
