@@ -38,7 +38,9 @@ std::string LongSource(bool fits)
         text += "        dcr b\n";
         text += "        jnz loop_" + n + "   ; until B is zero\n";
         text += "        ret\n";
-        if (!fits) text += "        lxi h,LAST" + n + "\n        lxi d,MASK" + n + "\n        db 1,2,3,4,5,6,7,8,9,10,11,12,13,14\n";
+        if (!fits)
+            text += "        lxi h,LAST" + n + "\n        lxi d,MASK" + n +
+                    "\n        db 1,2,3,4,5,6,7,8,9,10,11,12,13,14\n";
         text += "; the table follows its routine\n";
         text += "table_" + n + ": db " + std::to_string(r % 200) + "\n";
         text += "\n";
@@ -77,7 +79,8 @@ std::string DenseSource()
         text += "Y" + n + ":   RET\n";
         text += "Z" + n + "  EQU Y" + n + "\n";
     }
-    while (std::count(text.begin(), text.end(), '\n') < 10000) text += "Q" + std::to_string(text.size()) + " EQU 1\n";
+    while (std::count(text.begin(), text.end(), '\n') < 10000)
+        text += "Q" + std::to_string(text.size()) + " EQU 1\n";
     text += "        END\n";
     return text;
 }
@@ -123,7 +126,8 @@ void BM_ExportAndImportBack(benchmark::State& state)
 {
     const auto imported = korvanta::importer::ImportStandardSource(LongSource(true));
     for (auto _ : state) {
-        const auto exported = korvanta::importer::ExportStandardSource(imported.lines, imported.startAddress, true);
+        const auto exported =
+            korvanta::importer::ExportStandardSource(imported.lines, imported.startAddress, true);
         const auto again = korvanta::importer::ImportStandardSource(exported.text);
         benchmark::DoNotOptimize(again.lines.size());
     }

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.radix = control & 1 ? 16 : 10;
     const ImportResult r = ImportStandardSource(text, options);
     KORVANTA_REQUIRE(r.ok() || r.lines.empty());
-    for (std::size_t i = 1; i < r.report.size(); ++i) KORVANTA_REQUIRE(r.report[i - 1].line <= r.report[i].line);
+    for (std::size_t i = 1; i < r.report.size(); ++i)
+        KORVANTA_REQUIRE(r.report[i - 1].line <= r.report[i].line);
     (void)DetectSourceKind(text);
 
     if (r.ok()) {

@@ -44,7 +44,8 @@ public:
         if (!op.empty()) {
             out += out.size() < 8 ? std::string(8 - out.size(), ' ') : std::string(" ");
             out += op;
-            if (!operands.empty()) out += (op.size() < 8 ? std::string(8 - op.size(), ' ') : std::string(" ")) + operands;
+            if (!operands.empty())
+                out += (op.size() < 8 ? std::string(8 - op.size(), ' ') : std::string(" ")) + operands;
         }
         if (!comment.empty() || (op.empty() && label.empty())) {
             if (!out.empty()) out += "  ";
@@ -58,8 +59,8 @@ public:
 
 }  // namespace
 
-ExportResult ExportStandardSource(const std::vector<std::string>& lines, const std::string& startAddress, bool fullMode,
-                                  bool orgCommands)
+ExportResult ExportStandardSource(const std::vector<std::string>& lines, const std::string& startAddress,
+                                  bool fullMode, bool orgCommands)
 {
     ExportResult result;
     const OwnProgram program = AssembleOwnLines(lines, startAddress, fullMode, orgCommands);
@@ -78,7 +79,10 @@ ExportResult ExportStandardSource(const std::vector<std::string>& lines, const s
         const auto& l = program.lines[i];
         if (l.tag.empty() || l.tagRepeated || labels.count(l.tag)) continue;
         std::string name = "T";
-        for (char c : l.tag) name += (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c : (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : '_';
+        for (char c : l.tag)
+            name += (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c
+                    : (c >= 'a' && c <= 'z')                         ? static_cast<char>(c - 32)
+                                                                     : '_';
         std::string unique = name;
         for (int n = 2; used.count(unique); ++n) unique = name + "_" + std::to_string(n);
         used.insert(unique);
@@ -88,7 +92,8 @@ ExportResult ExportStandardSource(const std::vector<std::string>& lines, const s
     }
 
     Writer w;
-    w.line({}, {}, {}, "Exported from Korvanta (" + std::string(fullMode ? "Full 8085" : "classic") + " mode)");
+    w.line({}, {}, {},
+           "Exported from Korvanta (" + std::string(fullMode ? "Full 8085" : "classic") + " mode)");
     // Where assembly begins before any ORG; an ORG before the first byte
     // moves the start, in the source as in the program.
     const int start = HexValue(startAddress);
@@ -97,71 +102,98 @@ ExportResult ExportStandardSource(const std::vector<std::string>& lines, const s
     for (std::size_t i = 0; i < program.lines.size(); ++i) {
         const OwnLine& l = program.lines[i];
         const int number = static_cast<int>(i) + 1;
-        auto report = [&](Level level, std::string message) { result.report.push_back({number, l.text, level, std::move(message)}); };
+        auto report = [&](Level level, std::string message) {
+            result.report.push_back({number, l.text, level, std::move(message)});
+        };
         if (l.kind == OwnLine::AfterEnd) {
             if (!endReported && !l.text.empty()) {
-                report(Level::Warning, "an empty line ends the program before this line: it and the lines after it are left out");
+                report(Level::Warning,
+                       "an empty line ends the program before this line: it and the lines after it are left "
+                       "out");
                 endReported = true;
             }
             continue;
         }
         std::string label;
         if (!l.tag.empty()) {
-            if (l.tagRepeated) report(Level::Warning, "tag '" + l.tag + "' is defined before; the first definition counts, this one is left out");
-            else label = labels[l.tag];
+            if (l.tagRepeated)
+                report(Level::Warning,
+                       "tag '" + l.tag +
+                           "' is defined before; the first definition counts, this one is left out");
+            else
+                label = labels[l.tag];
         }
         switch (l.kind) {
-        case OwnLine::Comment:
-            w.line(label, {}, {}, PrintableText(l.comment));
-            break;
-        case OwnLine::Origin:
-            if (!label.empty()) w.line(label, {});
-            w.line({}, "ORG", HexH(l.value, 4));
-            break;
-        case OwnLine::Instruction: {
-            std::string operands = l.registers;
-            auto add = [&](const std::string& v) { operands += (operands.empty() ? "" : ",") + v; };
-            switch (l.operand) {
-            case OwnLine::NoValue: break;
-            case OwnLine::Byte: add(HexH(l.value, 2)); break;
-            case OwnLine::Word: add(HexH(l.value, 4)); break;
-            case OwnLine::Jump: add(l.jumpTag.empty() ? HexH(l.value, 4) : labels[l.jumpTag]); break;
-            case OwnLine::Rst: add(std::to_string(l.value)); break;
-            case OwnLine::Port16: add(HexH(l.value & 0xFF, 2)); break;
+            case OwnLine::Comment:
+                w.line(label, {}, {}, PrintableText(l.comment));
+                break;
+            case OwnLine::Origin:
+                if (!label.empty()) w.line(label, {});
+                w.line({}, "ORG", HexH(l.value, 4));
+                break;
+            case OwnLine::Instruction: {
+                std::string operands = l.registers;
+                auto add = [&](const std::string& v) { operands += (operands.empty() ? "" : ",") + v; };
+                switch (l.operand) {
+                    case OwnLine::NoValue:
+                        break;
+                    case OwnLine::Byte:
+                        add(HexH(l.value, 2));
+                        break;
+                    case OwnLine::Word:
+                        add(HexH(l.value, 4));
+                        break;
+                    case OwnLine::Jump:
+                        add(l.jumpTag.empty() ? HexH(l.value, 4) : labels[l.jumpTag]);
+                        break;
+                    case OwnLine::Rst:
+                        add(std::to_string(l.value));
+                        break;
+                    case OwnLine::Port16:
+                        add(HexH(l.value & 0xFF, 2));
+                        break;
+                }
+                w.line(label, l.mnemonic, operands);
+                // The classic port's second byte follows the instruction.
+                if (l.operand == OwnLine::Port16)
+                    w.line({}, "DB", HexH(l.value >> 8, 2), "high byte of port " + Hex(l.value, 4));
+                break;
             }
-            w.line(label, l.mnemonic, operands);
-            // The classic port's second byte follows the instruction.
-            if (l.operand == OwnLine::Port16) w.line({}, "DB", HexH(l.value >> 8, 2), "high byte of port " + Hex(l.value, 4));
-            break;
-        }
-        case OwnLine::Bytes:
-        case OwnLine::Words: {
-            std::string items;
-            for (std::size_t k = 0; k < l.bytes.size(); k += l.kind == OwnLine::Words ? 2 : 1) {
-                if (!items.empty()) items += ',';
-                items += l.kind == OwnLine::Words ? HexH(static_cast<std::uint32_t>(l.bytes[k] | l.bytes[k + 1] << 8), 4)
-                                                  : HexH(l.bytes[k], 2);
+            case OwnLine::Bytes:
+            case OwnLine::Words: {
+                std::string items;
+                for (std::size_t k = 0; k < l.bytes.size(); k += l.kind == OwnLine::Words ? 2 : 1) {
+                    if (!items.empty()) items += ',';
+                    items += l.kind == OwnLine::Words
+                                 ? HexH(static_cast<std::uint32_t>(l.bytes[k] | l.bytes[k + 1] << 8), 4)
+                                 : HexH(l.bytes[k], 2);
+                }
+                w.line(label, l.kind == OwnLine::Words ? "DW" : "DB", items);
+                break;
             }
-            w.line(label, l.kind == OwnLine::Words ? "DW" : "DB", items);
-            break;
-        }
-        case OwnLine::Reserve: w.line(label, "DS", HexH(l.value, 4)); break;
-        case OwnLine::Refused:
-            report(Level::Error, "the assembler refuses this line (" + l.problem + "); it is written as a comment");
-            w.line(label, {}, {}, PrintableText(l.text));
-            break;
-        case OwnLine::Inexact:
-            report(Level::Error, "this line cannot be written exactly (" + l.problem +
-                                     "); it is written as a comment, its " + std::to_string(l.size) + " bytes reserved");
-            w.line(label, {}, {}, PrintableText(l.text));
-            w.line({}, "DS", std::to_string(l.size));
-            break;
-        case OwnLine::AfterEnd: break;
+            case OwnLine::Reserve:
+                w.line(label, "DS", HexH(l.value, 4));
+                break;
+            case OwnLine::Refused:
+                report(Level::Error,
+                       "the assembler refuses this line (" + l.problem + "); it is written as a comment");
+                w.line(label, {}, {}, PrintableText(l.text));
+                break;
+            case OwnLine::Inexact:
+                report(Level::Error, "this line cannot be written exactly (" + l.problem +
+                                         "); it is written as a comment, its " + std::to_string(l.size) +
+                                         " bytes reserved");
+                w.line(label, {}, {}, PrintableText(l.text));
+                w.line({}, "DS", std::to_string(l.size));
+                break;
+            case OwnLine::AfterEnd:
+                break;
         }
     }
     w.line({}, "END");
     result.text = std::move(w.text);
-    std::stable_sort(result.report.begin(), result.report.end(), [](const ReportLine& a, const ReportLine& b) { return a.line < b.line; });
+    std::stable_sort(result.report.begin(), result.report.end(),
+                     [](const ReportLine& a, const ReportLine& b) { return a.line < b.line; });
     return result;
 }
 

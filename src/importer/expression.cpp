@@ -10,10 +10,22 @@ namespace {
 // there keeps every product inside 64 bits.
 constexpr std::int64_t kLimit = 0xFFFFFFFFLL;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 int digitValue(char c)
 {
@@ -36,7 +48,10 @@ bool digitsIn(std::string_view digits, int base, std::int64_t& value)
     return true;
 }
 
-std::int64_t pattern(std::int64_t v) { return v & 0xFFFF; }
+std::int64_t pattern(std::int64_t v)
+{
+    return v & 0xFFFF;
+}
 
 class Parser {
 public:
@@ -130,9 +145,12 @@ private:
     {
         std::int64_t v = andExpr();
         while (out_.error.empty()) {
-            if (acceptWord("OR") || accept("|")) v |= andExpr();
-            else if (acceptWord("XOR") || accept("^")) v ^= andExpr();
-            else break;
+            if (acceptWord("OR") || accept("|"))
+                v |= andExpr();
+            else if (acceptWord("XOR") || accept("^"))
+                v ^= andExpr();
+            else
+                break;
         }
         return v;
     }
@@ -166,15 +184,27 @@ private:
         std::int64_t v = addExpr();
         while (out_.error.empty()) {
             int op = 0;
-            if (acceptWord("EQ")) op = 1;
-            else if (acceptWord("NE")) op = 2;
-            else if (acceptWord("LT")) op = 3;
-            else if (acceptWord("LE")) op = 4;
-            else if (acceptWord("GT")) op = 5;
-            else if (acceptWord("GE")) op = 6;
-            else break;
+            if (acceptWord("EQ"))
+                op = 1;
+            else if (acceptWord("NE"))
+                op = 2;
+            else if (acceptWord("LT"))
+                op = 3;
+            else if (acceptWord("LE"))
+                op = 4;
+            else if (acceptWord("GT"))
+                op = 5;
+            else if (acceptWord("GE"))
+                op = 6;
+            else
+                break;
             const std::int64_t a = pattern(v), b = pattern(addExpr());
-            const bool r = op == 1 ? a == b : op == 2 ? a != b : op == 3 ? a < b : op == 4 ? a <= b : op == 5 ? a > b : a >= b;
+            const bool r = op == 1   ? a == b
+                           : op == 2 ? a != b
+                           : op == 3 ? a < b
+                           : op == 4 ? a <= b
+                           : op == 5 ? a > b
+                                     : a >= b;
             v = r ? -1 : 0;  // ASM80's true is all ones
         }
         return v;
@@ -194,9 +224,12 @@ private:
             v = mulExpr();
         }
         while (out_.error.empty()) {
-            if (accept("+")) v = checked(v + mulExpr());
-            else if (accept("-")) v = checked(v - mulExpr());
-            else break;
+            if (accept("+"))
+                v = checked(v + mulExpr());
+            else if (accept("-"))
+                v = checked(v - mulExpr());
+            else
+                break;
         }
         return v;
     }
@@ -236,21 +269,31 @@ private:
     {
         skip();
         int op = 0;
-        if (acceptWord("HIGH")) op = 1;
-        else if (acceptWord("LOW")) op = 2;
-        else if (accept("~")) op = 3;
-        else if (accept("-")) op = 4;  // 2*-3: not ASM80, but what people write
-        else if (accept("+")) op = 5;
+        if (acceptWord("HIGH"))
+            op = 1;
+        else if (acceptWord("LOW"))
+            op = 2;
+        else if (accept("~"))
+            op = 3;
+        else if (accept("-"))
+            op = 4;  // 2*-3: not ASM80, but what people write
+        else if (accept("+"))
+            op = 5;
         if (op == 0) return primary();
         if (!enter()) return 0;
         const std::int64_t v = unary();
         --depth_;
         switch (op) {
-        case 1: return pattern(v) >> 8;
-        case 2: return v & 0xFF;
-        case 3: return ~v;
-        case 4: return -v;
-        default: return v;
+            case 1:
+                return pattern(v) >> 8;
+            case 2:
+                return v & 0xFF;
+            case 3:
+                return ~v;
+            case 4:
+                return -v;
+            default:
+                return v;
         }
     }
 
@@ -285,7 +328,8 @@ private:
             if (!digitsIn(s_.substr(i_ + 1, j - i_ - 1), 16, v)) {
                 return fail("'" + std::string(s_.substr(i_, j - i_)) + "' is not a number");
             }
-            if (v > 0xFFFF) return fail("the number '" + std::string(s_.substr(i_, j - i_)) + "' does not fit 16 bits");
+            if (v > 0xFFFF)
+                return fail("the number '" + std::string(s_.substr(i_, j - i_)) + "' does not fit 16 bits");
             i_ = j;
             return v;
         }
@@ -311,7 +355,9 @@ private:
         if (!ReadQuoted(s_.substr(i_), chars, length)) return fail("a string is not closed");
         i_ += length;
         if (chars.empty()) return fail("an empty string has no value");
-        if (chars.size() > 2) return fail("the string " + std::string(s_.substr(i_ - length, length)) + " is too long for a value");
+        if (chars.size() > 2)
+            return fail("the string " + std::string(s_.substr(i_ - length, length)) +
+                        " is too long for a value");
         const auto b0 = static_cast<unsigned char>(chars[0]);
         if (chars.size() == 1) return b0;
         return b0 * 256 + static_cast<unsigned char>(chars[1]);
@@ -353,13 +399,20 @@ private:
 
 }  // namespace
 
-bool IsNameStart(char c) { return isLetter(c) || c == '_' || c == '?' || c == '@' || c == '.'; }
+bool IsNameStart(char c)
+{
+    return isLetter(c) || c == '_' || c == '?' || c == '@' || c == '.';
+}
 
-bool IsNameChar(char c) { return IsNameStart(c) || isDigit(c) || c == '$'; }
+bool IsNameChar(char c)
+{
+    return IsNameStart(c) || isDigit(c) || c == '$';
+}
 
 bool IsRegisterName(std::string_view u)
 {
-    static constexpr std::array<std::string_view, 10> kNames = {"A", "B", "C", "D", "E", "H", "L", "M", "SP", "PSW"};
+    static constexpr std::array<std::string_view, 10> kNames = {"A", "B", "C", "D",  "E",
+                                                                "H", "L", "M", "SP", "PSW"};
     for (auto n : kNames) {
         if (u == n) return true;
     }
@@ -368,8 +421,8 @@ bool IsRegisterName(std::string_view u)
 
 bool IsOperatorWord(std::string_view u)
 {
-    static constexpr std::array<std::string_view, 15> kWords = {"AND", "OR", "XOR", "NOT", "MOD", "SHL", "SHR", "HIGH",
-                                                                "LOW", "EQ",  "NE", "LT",  "LE",  "GT",  "GE"};
+    static constexpr std::array<std::string_view, 15> kWords = {
+        "AND", "OR", "XOR", "NOT", "MOD", "SHL", "SHR", "HIGH", "LOW", "EQ", "NE", "LT", "LE", "GT", "GE"};
     for (auto w : kWords) {
         if (u == w) return true;
     }
@@ -407,8 +460,10 @@ bool ParseNumber(std::string_view token, int radix, std::int64_t& value, std::st
         if (base == 10 && radix == 10) {
             // 0FF without H, or FFH spelt with letters a decimal reader refuses.
             std::int64_t ignored = 0;
-            if (digitsIn(digits, 16, ignored)) error = quoted + " is not a decimal number (hex needs an H suffix)";
-            else return bad();
+            if (digitsIn(digits, 16, ignored))
+                error = quoted + " is not a decimal number (hex needs an H suffix)";
+            else
+                return bad();
             return false;
         }
         return bad();

@@ -45,12 +45,12 @@ struct ExpressionContext {
 
 struct Evaluation {
     std::int64_t value = 0;
-    bool known = true;         // false when some name had no value yet in this pass
-    std::string error;         // non-empty: the expression cannot be evaluated at all
-    std::string unknownName;   // the first name without a value (known == false)
-    bool undefined = false;    // ... and that name is defined nowhere
-    std::string singleName;    // the whole expression is this one name (upper case), else empty
-    std::string hexFallback;   // radix 16: a name defined nowhere was read as this hex number
+    bool known = true;        // false when some name had no value yet in this pass
+    std::string error;        // non-empty: the expression cannot be evaluated at all
+    std::string unknownName;  // the first name without a value (known == false)
+    bool undefined = false;   // ... and that name is defined nowhere
+    std::string singleName;   // the whole expression is this one name (upper case), else empty
+    std::string hexFallback;  // radix 16: a name defined nowhere was read as this hex number
 
     bool ok() const { return error.empty() && known; }
 };

@@ -11,8 +11,8 @@
 #include "importer/importer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -33,7 +33,22 @@ constexpr int kMaxCommentLines = 50000;
 constexpr std::size_t kMaxLine = 48;
 constexpr std::uint32_t kAddressSpace = 0x10000;
 
-enum class Form : std::uint8_t { Implied, Reg, RegMid, Mov, Mvi, Lxi, Pair, StackPair, PairBD, Imm8, Addr16, Jump, Rst, Port };
+enum class Form : std::uint8_t {
+    Implied,
+    Reg,
+    RegMid,
+    Mov,
+    Mvi,
+    Lxi,
+    Pair,
+    StackPair,
+    PairBD,
+    Imm8,
+    Addr16,
+    Jump,
+    Rst,
+    Port
+};
 
 struct Mnemonic {
     std::string_view name;
@@ -42,36 +57,52 @@ struct Mnemonic {
 };
 
 constexpr std::array<Mnemonic, 80> kMnemonics{{
-    {"MOV", Form::Mov, 0x40},     {"MVI", Form::Mvi, 0x06},     {"LXI", Form::Lxi, 0x01},
-    {"LDA", Form::Addr16, 0x3A},  {"STA", Form::Addr16, 0x32},  {"LHLD", Form::Addr16, 0x2A},
-    {"SHLD", Form::Addr16, 0x22}, {"LDAX", Form::PairBD, 0x0A}, {"STAX", Form::PairBD, 0x02},
-    {"XCHG", Form::Implied, 0xEB}, {"ADD", Form::Reg, 0x80},    {"ADC", Form::Reg, 0x88},
-    {"SUB", Form::Reg, 0x90},     {"SBB", Form::Reg, 0x98},     {"ANA", Form::Reg, 0xA0},
-    {"XRA", Form::Reg, 0xA8},     {"ORA", Form::Reg, 0xB0},     {"CMP", Form::Reg, 0xB8},
-    {"ADI", Form::Imm8, 0xC6},    {"ACI", Form::Imm8, 0xCE},    {"SUI", Form::Imm8, 0xD6},
-    {"SBI", Form::Imm8, 0xDE},    {"ANI", Form::Imm8, 0xE6},    {"XRI", Form::Imm8, 0xEE},
-    {"ORI", Form::Imm8, 0xF6},    {"CPI", Form::Imm8, 0xFE},    {"INR", Form::RegMid, 0x04},
-    {"DCR", Form::RegMid, 0x05},  {"INX", Form::Pair, 0x03},    {"DCX", Form::Pair, 0x0B},
-    {"DAD", Form::Pair, 0x09},    {"DAA", Form::Implied, 0x27}, {"CMA", Form::Implied, 0x2F},
-    {"CMC", Form::Implied, 0x3F}, {"STC", Form::Implied, 0x37}, {"RLC", Form::Implied, 0x07},
-    {"RRC", Form::Implied, 0x0F}, {"RAL", Form::Implied, 0x17}, {"RAR", Form::Implied, 0x1F},
-    {"JMP", Form::Jump, 0xC3},    {"JNZ", Form::Jump, 0xC2},    {"JZ", Form::Jump, 0xCA},
-    {"JNC", Form::Jump, 0xD2},    {"JC", Form::Jump, 0xDA},     {"JPO", Form::Jump, 0xE2},
-    {"JPE", Form::Jump, 0xEA},    {"JP", Form::Jump, 0xF2},     {"JM", Form::Jump, 0xFA},
-    {"CALL", Form::Jump, 0xCD},   {"CNZ", Form::Jump, 0xC4},    {"CZ", Form::Jump, 0xCC},
-    {"CNC", Form::Jump, 0xD4},    {"CC", Form::Jump, 0xDC},     {"CPO", Form::Jump, 0xE4},
-    {"CPE", Form::Jump, 0xEC},    {"CP", Form::Jump, 0xF4},     {"CM", Form::Jump, 0xFC},
-    {"RET", Form::Implied, 0xC9}, {"RNZ", Form::Implied, 0xC0}, {"RZ", Form::Implied, 0xC8},
-    {"RNC", Form::Implied, 0xD0}, {"RC", Form::Implied, 0xD8},  {"RPO", Form::Implied, 0xE0},
-    {"RPE", Form::Implied, 0xE8}, {"RP", Form::Implied, 0xF0},  {"RM", Form::Implied, 0xF8},
-    {"RST", Form::Rst, 0xC7},     {"PCHL", Form::Implied, 0xE9}, {"PUSH", Form::StackPair, 0xC5},
+    {"MOV", Form::Mov, 0x40},       {"MVI", Form::Mvi, 0x06},      {"LXI", Form::Lxi, 0x01},
+    {"LDA", Form::Addr16, 0x3A},    {"STA", Form::Addr16, 0x32},   {"LHLD", Form::Addr16, 0x2A},
+    {"SHLD", Form::Addr16, 0x22},   {"LDAX", Form::PairBD, 0x0A},  {"STAX", Form::PairBD, 0x02},
+    {"XCHG", Form::Implied, 0xEB},  {"ADD", Form::Reg, 0x80},      {"ADC", Form::Reg, 0x88},
+    {"SUB", Form::Reg, 0x90},       {"SBB", Form::Reg, 0x98},      {"ANA", Form::Reg, 0xA0},
+    {"XRA", Form::Reg, 0xA8},       {"ORA", Form::Reg, 0xB0},      {"CMP", Form::Reg, 0xB8},
+    {"ADI", Form::Imm8, 0xC6},      {"ACI", Form::Imm8, 0xCE},     {"SUI", Form::Imm8, 0xD6},
+    {"SBI", Form::Imm8, 0xDE},      {"ANI", Form::Imm8, 0xE6},     {"XRI", Form::Imm8, 0xEE},
+    {"ORI", Form::Imm8, 0xF6},      {"CPI", Form::Imm8, 0xFE},     {"INR", Form::RegMid, 0x04},
+    {"DCR", Form::RegMid, 0x05},    {"INX", Form::Pair, 0x03},     {"DCX", Form::Pair, 0x0B},
+    {"DAD", Form::Pair, 0x09},      {"DAA", Form::Implied, 0x27},  {"CMA", Form::Implied, 0x2F},
+    {"CMC", Form::Implied, 0x3F},   {"STC", Form::Implied, 0x37},  {"RLC", Form::Implied, 0x07},
+    {"RRC", Form::Implied, 0x0F},   {"RAL", Form::Implied, 0x17},  {"RAR", Form::Implied, 0x1F},
+    {"JMP", Form::Jump, 0xC3},      {"JNZ", Form::Jump, 0xC2},     {"JZ", Form::Jump, 0xCA},
+    {"JNC", Form::Jump, 0xD2},      {"JC", Form::Jump, 0xDA},      {"JPO", Form::Jump, 0xE2},
+    {"JPE", Form::Jump, 0xEA},      {"JP", Form::Jump, 0xF2},      {"JM", Form::Jump, 0xFA},
+    {"CALL", Form::Jump, 0xCD},     {"CNZ", Form::Jump, 0xC4},     {"CZ", Form::Jump, 0xCC},
+    {"CNC", Form::Jump, 0xD4},      {"CC", Form::Jump, 0xDC},      {"CPO", Form::Jump, 0xE4},
+    {"CPE", Form::Jump, 0xEC},      {"CP", Form::Jump, 0xF4},      {"CM", Form::Jump, 0xFC},
+    {"RET", Form::Implied, 0xC9},   {"RNZ", Form::Implied, 0xC0},  {"RZ", Form::Implied, 0xC8},
+    {"RNC", Form::Implied, 0xD0},   {"RC", Form::Implied, 0xD8},   {"RPO", Form::Implied, 0xE0},
+    {"RPE", Form::Implied, 0xE8},   {"RP", Form::Implied, 0xF0},   {"RM", Form::Implied, 0xF8},
+    {"RST", Form::Rst, 0xC7},       {"PCHL", Form::Implied, 0xE9}, {"PUSH", Form::StackPair, 0xC5},
     {"POP", Form::StackPair, 0xC1}, {"XTHL", Form::Implied, 0xE3}, {"SPHL", Form::Implied, 0xF9},
-    {"NOP", Form::Implied, 0x00}, {"HLT", Form::Implied, 0x76}, {"EI", Form::Implied, 0xFB},
-    {"DI", Form::Implied, 0xF3},  {"RIM", Form::Implied, 0x20}, {"SIM", Form::Implied, 0x30},
-    {"IN", Form::Port, 0xDB},     {"OUT", Form::Port, 0xD3},
+    {"NOP", Form::Implied, 0x00},   {"HLT", Form::Implied, 0x76},  {"EI", Form::Implied, 0xFB},
+    {"DI", Form::Implied, 0xF3},    {"RIM", Form::Implied, 0x20},  {"SIM", Form::Implied, 0x30},
+    {"IN", Form::Port, 0xDB},       {"OUT", Form::Port, 0xD3},
 }};
 
-enum class Op : std::uint8_t { None, Instr, Db, Dw, Ds, Org, Equ, Set, End, Skip, Macro, Cond, Include, Module, Radix };
+enum class Op : std::uint8_t {
+    None,
+    Instr,
+    Db,
+    Dw,
+    Ds,
+    Org,
+    Equ,
+    Set,
+    End,
+    Skip,
+    Macro,
+    Cond,
+    Include,
+    Module,
+    Radix
+};
 
 struct Directive {
     std::string_view name;
@@ -79,38 +110,58 @@ struct Directive {
 };
 
 constexpr std::array<Directive, 81> kDirectives{{
-    {"ORG", Op::Org},       {".ORG", Op::Org},      {"EQU", Op::Equ},         {".EQU", Op::Equ},
-    {"SET", Op::Set},       {".SET", Op::Set},      {"DEFL", Op::Set},        {"=", Op::Set},
-    {"DB", Op::Db},         {"DEFB", Op::Db},       {".DB", Op::Db},          {".BYTE", Op::Db},
-    {"DFB", Op::Db},        {"BYTE", Op::Db},       {"DEFM", Op::Db},         {".TEXT", Op::Db},
-    {".ASCII", Op::Db},     {"DW", Op::Dw},         {"DEFW", Op::Dw},         {".DW", Op::Dw},
-    {".WORD", Op::Dw},      {"DFW", Op::Dw},        {"WORD", Op::Dw},         {"DS", Op::Ds},
-    {"DEFS", Op::Ds},       {".DS", Op::Ds},        {".BLOCK", Op::Ds},       {"DFS", Op::Ds},
-    {".RS", Op::Ds},        {"END", Op::End},       {".END", Op::End},        {"TITLE", Op::Skip},
-    {".TITLE", Op::Skip},   {"PAGE", Op::Skip},     {".PAGE", Op::Skip},      {"EJECT", Op::Skip},
-    {".EJECT", Op::Skip},   {"LIST", Op::Skip},     {".LIST", Op::Skip},      {"NOLIST", Op::Skip},
-    {".NOLIST", Op::Skip},  {"NAME", Op::Skip},     {"CPU", Op::Skip},        {".CPU", Op::Skip},
-    {".8085", Op::Skip},    {".8080", Op::Skip},    {"SUBTTL", Op::Skip},     {".SUBTTL", Op::Skip},
-    {"STITLE", Op::Skip},   {"SPACE", Op::Skip},    {"MACRO", Op::Macro},     {".MACRO", Op::Macro},
-    {"ENDM", Op::Macro},    {".ENDM", Op::Macro},   {"REPT", Op::Macro},      {"IRP", Op::Macro},
-    {"IRPC", Op::Macro},    {"EXITM", Op::Macro},   {"LOCAL", Op::Macro},     {"IF", Op::Cond},
-    {".IF", Op::Cond},      {"IFDEF", Op::Cond},    {"IFNDEF", Op::Cond},     {"ELSE", Op::Cond},
-    {"ENDIF", Op::Cond},    {".ENDIF", Op::Cond},   {"INCLUDE", Op::Include}, {".INCLUDE", Op::Include},
-    {"MACLIB", Op::Include}, {"$INCLUDE", Op::Include}, {"ASEG", Op::Skip},        {"PUBLIC", Op::Skip},
-    {".PUBLIC", Op::Skip},  {"GLOBAL", Op::Skip},   {"STKLN", Op::Skip},      {"EXTRN", Op::Module},
-    {"EXTERN", Op::Module}, {"CSEG", Op::Module},   {"DSEG", Op::Module},     {".RADIX", Op::Radix},
+    {"ORG", Op::Org},         {".ORG", Op::Org},
+    {"EQU", Op::Equ},         {".EQU", Op::Equ},
+    {"SET", Op::Set},         {".SET", Op::Set},
+    {"DEFL", Op::Set},        {"=", Op::Set},
+    {"DB", Op::Db},           {"DEFB", Op::Db},
+    {".DB", Op::Db},          {".BYTE", Op::Db},
+    {"DFB", Op::Db},          {"BYTE", Op::Db},
+    {"DEFM", Op::Db},         {".TEXT", Op::Db},
+    {".ASCII", Op::Db},       {"DW", Op::Dw},
+    {"DEFW", Op::Dw},         {".DW", Op::Dw},
+    {".WORD", Op::Dw},        {"DFW", Op::Dw},
+    {"WORD", Op::Dw},         {"DS", Op::Ds},
+    {"DEFS", Op::Ds},         {".DS", Op::Ds},
+    {".BLOCK", Op::Ds},       {"DFS", Op::Ds},
+    {".RS", Op::Ds},          {"END", Op::End},
+    {".END", Op::End},        {"TITLE", Op::Skip},
+    {".TITLE", Op::Skip},     {"PAGE", Op::Skip},
+    {".PAGE", Op::Skip},      {"EJECT", Op::Skip},
+    {".EJECT", Op::Skip},     {"LIST", Op::Skip},
+    {".LIST", Op::Skip},      {"NOLIST", Op::Skip},
+    {".NOLIST", Op::Skip},    {"NAME", Op::Skip},
+    {"CPU", Op::Skip},        {".CPU", Op::Skip},
+    {".8085", Op::Skip},      {".8080", Op::Skip},
+    {"SUBTTL", Op::Skip},     {".SUBTTL", Op::Skip},
+    {"STITLE", Op::Skip},     {"SPACE", Op::Skip},
+    {"MACRO", Op::Macro},     {".MACRO", Op::Macro},
+    {"ENDM", Op::Macro},      {".ENDM", Op::Macro},
+    {"REPT", Op::Macro},      {"IRP", Op::Macro},
+    {"IRPC", Op::Macro},      {"EXITM", Op::Macro},
+    {"LOCAL", Op::Macro},     {"IF", Op::Cond},
+    {".IF", Op::Cond},        {"IFDEF", Op::Cond},
+    {"IFNDEF", Op::Cond},     {"ELSE", Op::Cond},
+    {"ENDIF", Op::Cond},      {".ENDIF", Op::Cond},
+    {"INCLUDE", Op::Include}, {".INCLUDE", Op::Include},
+    {"MACLIB", Op::Include},  {"$INCLUDE", Op::Include},
+    {"ASEG", Op::Skip},       {"PUBLIC", Op::Skip},
+    {".PUBLIC", Op::Skip},    {"GLOBAL", Op::Skip},
+    {"STKLN", Op::Skip},      {"EXTRN", Op::Module},
+    {"EXTERN", Op::Module},   {"CSEG", Op::Module},
+    {"DSEG", Op::Module},     {".RADIX", Op::Radix},
     {"RADIX", Op::Radix},
 }};
 
 // Z80 mnemonics the 8085 lacks: worth naming, since Z80 listings are common.
-constexpr std::array<std::string_view, 20> kZ80Only = {"LD",   "JR",   "DJNZ", "EX",  "EXX", "LDIR", "LDDR",
-                                                       "CPIR", "BIT",  "RES",  "NEG", "HALT", "CCF", "SCF",
-                                                       "CPL",  "RLCA", "RRCA", "RLA", "RRA", "OTIR"};
+constexpr std::array<std::string_view, 20> kZ80Only = {"LD",   "JR",   "DJNZ", "EX",  "EXX",  "LDIR", "LDDR",
+                                                       "CPIR", "BIT",  "RES",  "NEG", "HALT", "CCF",  "SCF",
+                                                       "CPL",  "RLCA", "RRCA", "RLA", "RRA",  "OTIR"};
 
 // The 8085's undocumented instructions: Full 8085 mode stops at their opcodes.
 constexpr std::array<std::string_view, 15> kUndocumented = {"DSUB", "ARHL", "RDEL", "RLDE", "LDHI",
-                                                             "LDSI", "LHLX", "SHLX", "JNK",  "JK",
-                                                             "JNX5", "JX5",  "JUI",  "RSTV", "JNUI"};
+                                                            "LDSI", "LHLX", "SHLX", "JNK",  "JK",
+                                                            "JNX5", "JX5",  "JUI",  "RSTV", "JNUI"};
 
 const Mnemonic* findMnemonic(std::string_view upper)
 {
@@ -128,9 +179,15 @@ std::optional<Op> findDirective(std::string_view upper)
     return std::nullopt;
 }
 
-bool isOperation(std::string_view upper) { return findMnemonic(upper) != nullptr || findDirective(upper).has_value(); }
+bool isOperation(std::string_view upper)
+{
+    return findMnemonic(upper) != nullptr || findDirective(upper).has_value();
+}
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\f' || c == '\v';
+}
 
 // Register letters by their three-bit code.
 int registerCode(std::string_view upper)
@@ -154,9 +211,9 @@ struct Statement {
     std::string_view operands;
     std::string_view comment;
     bool hasComment = false;
-    bool broken = false;         // refused when read: no bytes, no layout
-    bool labelIgnored = false;   // a second definition of a name: reported, not defined again
-    int symbol = -1;             // the symbol its label or name defines
+    bool broken = false;        // refused when read: no bytes, no layout
+    bool labelIgnored = false;  // a second definition of a name: reported, not defined again
+    int symbol = -1;            // the symbol its label or name defines
 
     // The instruction as read: the opcode with its register bits, its
     // length, the register part of its own line and the operand still to
@@ -245,12 +302,18 @@ private:
     void pushLine(const std::string& tag, const std::string& body);
     void writeData(std::string tag, const std::vector<std::uint8_t>& bytes, bool words);
 
-    void error(const Statement& st, std::string message) { findings().add(st.line, st.text, Level::Error, std::move(message)); }
+    void error(const Statement& st, std::string message)
+    {
+        findings().add(st.line, st.text, Level::Error, std::move(message));
+    }
     void warning(const Statement& st, std::string message)
     {
         findings().add(st.line, st.text, Level::Warning, std::move(message));
     }
-    void note(const Statement& st, std::string message) { findings().add(st.line, st.text, Level::Note, std::move(message)); }
+    void note(const Statement& st, std::string message)
+    {
+        findings().add(st.line, st.text, Level::Note, std::move(message));
+    }
     Findings& findings() { return inPass_ ? passFindings_ : readFindings_; }
 
     std::string_view text_;
@@ -289,29 +352,33 @@ void Importer::readLines()
     if (const auto eof = text.find('\x1A'); eof != std::string_view::npos) text = text.substr(0, eof);
     // Room for a statement a line, up to what a long real source has: moving
     // statements as the vector grows was a tenth of an import's time.
-    statements_.reserve(std::min<std::size_t>(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1, 20000));
+    statements_.reserve(std::min<std::size_t>(
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1, 20000));
     LineCursor cursor(text);
     std::string_view line;
     for (int number = 1; cursor.Next(line); ++number) {
         const std::size_t before = statements_.size();
         readStatement(line, number);
-        const auto end = std::find_if(statements_.begin() + static_cast<std::ptrdiff_t>(before), statements_.end(),
-                                      [](const Statement& st) { return st.op == Op::End && !st.broken; });
+        const auto end =
+            std::find_if(statements_.begin() + static_cast<std::ptrdiff_t>(before), statements_.end(),
+                         [](const Statement& st) { return st.op == Op::End && !st.broken; });
         if (end != statements_.end()) {
             statements_.erase(end + 1, statements_.end());  // "END ! NOP": nothing after END counts
             int ignored = 0;
             while (cursor.Next(line)) {
                 if (!Trim(line).empty()) ++ignored;
             }
-            if (ignored > 0) note(statements_.back(), "the " + std::to_string(ignored) + " lines after END are ignored");
+            if (ignored > 0)
+                note(statements_.back(), "the " + std::to_string(ignored) + " lines after END are ignored");
             break;
         }
         if (statements_.size() > kMaxStatements) {
             // Only a flood gets here: a 4 KB block holds 4095 bytes, and even
             // long tables of symbols stay far below this.
-            error(statements_.back(), "the source has more than " + std::to_string(kMaxStatements) +
-                                          " statements, far more than a program of one 4 KB block can have: the "
-                                          "rest is not read");
+            error(statements_.back(),
+                  "the source has more than " + std::to_string(kMaxStatements) +
+                      " statements, far more than a program of one 4 KB block can have: the "
+                      "rest is not read");
             break;
         }
     }
@@ -428,9 +495,12 @@ void Importer::readCode(Statement st, std::string_view code, bool first)
             std::size_t j = i;
             while (j < code.size() && std::isxdigit(static_cast<unsigned char>(code[j]))) ++j;
             const bool address = j - i == 4 && (j == code.size() || isBlank(code[j]) || code[j] == ':');
-            error(st, address ? "a statement cannot start with a number (this looks like a line of a listing, with the "
-                                "address and the bytes in front: keep only the statement, and an ORG for the address)"
-                              : "a statement cannot start with a number");
+            error(
+                st,
+                address
+                    ? "a statement cannot start with a number (this looks like a line of a listing, with the "
+                      "address and the bytes in front: keep only the statement, and an ORG for the address)"
+                    : "a statement cannot start with a number");
         } else {
             error(st, "unexpected '" + PrintableText(code.substr(i, 1)) + "' at the start of the statement");
         }
@@ -491,93 +561,105 @@ void Importer::readCode(Statement st, std::string_view code, bool first)
     } else if (const auto d = findDirective(st.opWord)) {
         st.op = *d;
         switch (st.op) {
-        case Op::Db:
-        case Op::Dw: readData(st); break;
-        case Op::Ds: {
-            // DEFS 10,0FFH of the Z80-style assemblers: the count, then the byte that fills them.
-            const auto ops = SplitOperands(st.operands);
-            if (ops.size() == 2 && !ops[0].empty() && !ops[1].empty()) {
-                st.valueText = ops[0];
-                st.fillText = ops[1];
-            } else if (ops.size() != 1) {
-                st.broken = true;
-                error(st, st.opWord + " takes the number of bytes to reserve, and perhaps a byte to fill them with");
-            }
-            break;
-        }
-        case Op::Org:
-            if (SplitOperands(st.operands).size() != 1) {
-                st.broken = true;
-                error(st, st.opWord + " takes one operand, the address");
-            }
-            break;
-        case Op::Equ:
-        case Op::Set:
-            if (st.label.empty()) {
-                st.broken = true;
-                error(st, st.opWord + " needs a name before it");
-            } else if (st.operands.empty()) {
-                st.broken = true;
-                error(st, st.opWord + " needs a value");
-            }
-            break;
-        case Op::Skip:
-            if (st.opWord == "ASEG" || st.opWord.find("PUBLIC") != std::string::npos || st.opWord == "GLOBAL" ||
-                st.opWord == "STKLN") {
-                note(st, st.opWord + " changes nothing in a program of one file and is skipped");
-            } else {
-                note(st, "the listing directive " + st.opWord + " is skipped");
-            }
-            break;
-        case Op::Macro:
-            st.broken = true;
-            error(st, "macros are not supported: write the macro's lines out where it is used");
-            break;
-        case Op::Cond:
-            st.broken = true;
-            error(st, "conditional assembly (" + st.opWord + ") is not supported: keep only the lines you want");
-            break;
-        case Op::Include:
-            if (st.opWord == "MACLIB") {
-                // MAC's library holds macros only: a program that uses none
-                // needs nothing from it, and one that does is told where.
-                warning(st, "the macro library is not read; a macro from it is reported where it is used");
+            case Op::Db:
+            case Op::Dw:
+                readData(st);
+                break;
+            case Op::Ds: {
+                // DEFS 10,0FFH of the Z80-style assemblers: the count, then the byte that fills them.
+                const auto ops = SplitOperands(st.operands);
+                if (ops.size() == 2 && !ops[0].empty() && !ops[1].empty()) {
+                    st.valueText = ops[0];
+                    st.fillText = ops[1];
+                } else if (ops.size() != 1) {
+                    st.broken = true;
+                    error(st,
+                          st.opWord +
+                              " takes the number of bytes to reserve, and perhaps a byte to fill them with");
+                }
                 break;
             }
-            st.broken = true;
-            error(st, "other files cannot be read in: copy the included text in here");
-            break;
-        case Op::Radix: {
-            // M80's .RADIX: numbers without a suffix from here on. Its own
-            // operand is always decimal.
-            std::int64_t v = 0;
-            std::string ignored;
-            if (ParseNumber(Trim(st.operands), 10, v, ignored) && (v == 10 || v == 16)) {
-                radix_ = static_cast<int>(v);
-                note(st, "numbers without a suffix are read in radix " + std::to_string(v) + " from here on");
-            } else {
+            case Op::Org:
+                if (SplitOperands(st.operands).size() != 1) {
+                    st.broken = true;
+                    error(st, st.opWord + " takes one operand, the address");
+                }
+                break;
+            case Op::Equ:
+            case Op::Set:
+                if (st.label.empty()) {
+                    st.broken = true;
+                    error(st, st.opWord + " needs a name before it");
+                } else if (st.operands.empty()) {
+                    st.broken = true;
+                    error(st, st.opWord + " needs a value");
+                }
+                break;
+            case Op::Skip:
+                if (st.opWord == "ASEG" || st.opWord.find("PUBLIC") != std::string::npos ||
+                    st.opWord == "GLOBAL" || st.opWord == "STKLN") {
+                    note(st, st.opWord + " changes nothing in a program of one file and is skipped");
+                } else {
+                    note(st, "the listing directive " + st.opWord + " is skipped");
+                }
+                break;
+            case Op::Macro:
                 st.broken = true;
-                error(st, st.opWord + " takes 10 or 16 here");
+                error(st, "macros are not supported: write the macro's lines out where it is used");
+                break;
+            case Op::Cond:
+                st.broken = true;
+                error(st, "conditional assembly (" + st.opWord +
+                              ") is not supported: keep only the lines you want");
+                break;
+            case Op::Include:
+                if (st.opWord == "MACLIB") {
+                    // MAC's library holds macros only: a program that uses none
+                    // needs nothing from it, and one that does is told where.
+                    warning(st,
+                            "the macro library is not read; a macro from it is reported where it is used");
+                    break;
+                }
+                st.broken = true;
+                error(st, "other files cannot be read in: copy the included text in here");
+                break;
+            case Op::Radix: {
+                // M80's .RADIX: numbers without a suffix from here on. Its own
+                // operand is always decimal.
+                std::int64_t v = 0;
+                std::string ignored;
+                if (ParseNumber(Trim(st.operands), 10, v, ignored) && (v == 10 || v == 16)) {
+                    radix_ = static_cast<int>(v);
+                    note(st,
+                         "numbers without a suffix are read in radix " + std::to_string(v) + " from here on");
+                } else {
+                    st.broken = true;
+                    error(st, st.opWord + " takes 10 or 16 here");
+                }
+                break;
             }
-            break;
-        }
-        case Op::Module:
-            st.broken = true;
-            error(st, st.opWord == "CSEG" || st.opWord == "DSEG"
-                          ? "relocatable segments (" + st.opWord + ") are placed by a linker: give the program an ORG instead"
-                          : "symbols from other modules (" + st.opWord + ") cannot be linked in: copy their definitions in here");
-            break;
-        default: break;
+            case Op::Module:
+                st.broken = true;
+                error(st, st.opWord == "CSEG" || st.opWord == "DSEG"
+                              ? "relocatable segments (" + st.opWord +
+                                    ") are placed by a linker: give the program an ORG instead"
+                              : "symbols from other modules (" + st.opWord +
+                                    ") cannot be linked in: copy their definitions in here");
+                break;
+            default:
+                break;
         }
     } else {
         st.broken = true;
         if (std::find(kUndocumented.begin(), kUndocumented.end(), st.opWord) != kUndocumented.end()) {
-            error(st, "'" + st.opWord + "' is one of the 8085's undocumented instructions, which Full 8085 mode "
-                                        "does not run: write it with documented ones");
+            error(st, "'" + st.opWord +
+                          "' is one of the 8085's undocumented instructions, which Full 8085 mode "
+                          "does not run: write it with documented ones");
         } else if (std::find(kZ80Only.begin(), kZ80Only.end(), st.opWord) != kZ80Only.end()) {
             error(st, "'" + st.opWord + "' is a Z80 instruction; the 8085 has no such instruction");
         } else {
-            error(st, "unknown mnemonic or directive '" + PrintableText(std::string_view(st.opWord).substr(0, 40)) + "'");
+            error(st, "unknown mnemonic or directive '" +
+                          PrintableText(std::string_view(st.opWord).substr(0, 40)) + "'");
         }
     }
     statements_.push_back(std::move(st));
@@ -599,7 +681,8 @@ void Importer::readInstruction(Statement& st)
     };
     auto reg = [&](std::string_view text) {
         const int code = registerCode(Upper(text));
-        if (code < 0) fail("'" + PrintableText(text.substr(0, 20)) + "' is not a register (A, B, C, D, E, H, L or M)");
+        if (code < 0)
+            fail("'" + PrintableText(text.substr(0, 20)) + "' is not a register (A, B, C, D, E, H, L or M)");
         return code;
     };
     auto pair = [&](std::string_view text, bool psw) {
@@ -618,87 +701,91 @@ void Importer::readInstruction(Statement& st)
     st.opcode = m.opcode;
     st.size = 1;
     switch (m.form) {
-    case Form::Implied: want(0, ""); break;
-    case Form::Reg:
-    case Form::RegMid:
-        if (!want(1, "one operand, a register")) break;
-        if (const int r = reg(ops[0]); r >= 0) {
-            st.opcode = static_cast<std::uint8_t>(m.opcode | (m.form == Form::Reg ? r : r << 3));
-            st.registers = kRegNames[r];
-        }
-        break;
-    case Form::Mov: {
-        if (!want(2, "two operands, both registers")) break;
-        const int d = reg(ops[0]);
-        if (d < 0) break;
-        const int s = reg(ops[1]);
-        if (s < 0) break;
-        if (d == 6 && s == 6) {
-            fail("MOV M,M is not an instruction (its code is HLT's)");
+        case Form::Implied:
+            want(0, "");
+            break;
+        case Form::Reg:
+        case Form::RegMid:
+            if (!want(1, "one operand, a register")) break;
+            if (const int r = reg(ops[0]); r >= 0) {
+                st.opcode = static_cast<std::uint8_t>(m.opcode | (m.form == Form::Reg ? r : r << 3));
+                st.registers = kRegNames[r];
+            }
+            break;
+        case Form::Mov: {
+            if (!want(2, "two operands, both registers")) break;
+            const int d = reg(ops[0]);
+            if (d < 0) break;
+            const int s = reg(ops[1]);
+            if (s < 0) break;
+            if (d == 6 && s == 6) {
+                fail("MOV M,M is not an instruction (its code is HLT's)");
+                break;
+            }
+            st.opcode = static_cast<std::uint8_t>(0x40 | d << 3 | s);
+            st.registers = std::string(kRegNames[d]) + "," + kRegNames[s];
             break;
         }
-        st.opcode = static_cast<std::uint8_t>(0x40 | d << 3 | s);
-        st.registers = std::string(kRegNames[d]) + "," + kRegNames[s];
-        break;
-    }
-    case Form::Mvi:
-        if (!want(2, "two operands, a register and a byte")) break;
-        if (const int r = reg(ops[0]); r >= 0) {
-            st.opcode = static_cast<std::uint8_t>(m.opcode | r << 3);
-            st.registers = kRegNames[r];
-            st.valueText = ops[1];
+        case Form::Mvi:
+            if (!want(2, "two operands, a register and a byte")) break;
+            if (const int r = reg(ops[0]); r >= 0) {
+                st.opcode = static_cast<std::uint8_t>(m.opcode | r << 3);
+                st.registers = kRegNames[r];
+                st.valueText = ops[1];
+                st.use = ValueUse::Byte;
+                st.size = 2;
+            }
+            break;
+        case Form::Lxi:
+            if (!want(2, "two operands, a register pair and a 16-bit value")) break;
+            if (const int p = pair(ops[0], false); p >= 0) {
+                st.opcode = static_cast<std::uint8_t>(m.opcode | p << 4);
+                st.registers = kPairNames[p];
+                st.valueText = ops[1];
+                st.use = ValueUse::Word;
+                st.size = 3;
+            }
+            break;
+        case Form::Pair:
+        case Form::StackPair:
+            if (!want(1, "one operand, a register pair")) break;
+            if (const int p = pair(ops[0], m.form == Form::StackPair); p >= 0) {
+                st.opcode = static_cast<std::uint8_t>(m.opcode | p << 4);
+                st.registers = p == 3 && m.form == Form::StackPair ? "PSW" : kPairNames[p];
+            }
+            break;
+        case Form::PairBD: {
+            if (!want(1, "one operand, B or D")) break;
+            const std::string u = Upper(ops[0]);
+            if (u == "B" || u == "D") {
+                st.opcode = static_cast<std::uint8_t>(m.opcode | (u == "D" ? 0x10 : 0));
+                st.registers = u;
+            } else {
+                fail("'" + PrintableText(ops[0].substr(0, 20)) + "' is not a register pair for " + name +
+                     " (B or D)");
+            }
+            break;
+        }
+        case Form::Imm8:
+        case Form::Port:
+            if (!want(1, m.form == Form::Port ? "one operand, the port number" : "one operand, a byte"))
+                break;
+            st.valueText = ops[0];
             st.use = ValueUse::Byte;
             st.size = 2;
-        }
-        break;
-    case Form::Lxi:
-        if (!want(2, "two operands, a register pair and a 16-bit value")) break;
-        if (const int p = pair(ops[0], false); p >= 0) {
-            st.opcode = static_cast<std::uint8_t>(m.opcode | p << 4);
-            st.registers = kPairNames[p];
-            st.valueText = ops[1];
-            st.use = ValueUse::Word;
+            break;
+        case Form::Addr16:
+        case Form::Jump:
+            if (!want(1, "one operand, an address")) break;
+            st.valueText = ops[0];
+            st.use = m.form == Form::Jump ? ValueUse::Jump : ValueUse::Word;
             st.size = 3;
-        }
-        break;
-    case Form::Pair:
-    case Form::StackPair:
-        if (!want(1, "one operand, a register pair")) break;
-        if (const int p = pair(ops[0], m.form == Form::StackPair); p >= 0) {
-            st.opcode = static_cast<std::uint8_t>(m.opcode | p << 4);
-            st.registers = p == 3 && m.form == Form::StackPair ? "PSW" : kPairNames[p];
-        }
-        break;
-    case Form::PairBD: {
-        if (!want(1, "one operand, B or D")) break;
-        const std::string u = Upper(ops[0]);
-        if (u == "B" || u == "D") {
-            st.opcode = static_cast<std::uint8_t>(m.opcode | (u == "D" ? 0x10 : 0));
-            st.registers = u;
-        } else {
-            fail("'" + PrintableText(ops[0].substr(0, 20)) + "' is not a register pair for " + name + " (B or D)");
-        }
-        break;
-    }
-    case Form::Imm8:
-    case Form::Port:
-        if (!want(1, m.form == Form::Port ? "one operand, the port number" : "one operand, a byte")) break;
-        st.valueText = ops[0];
-        st.use = ValueUse::Byte;
-        st.size = 2;
-        break;
-    case Form::Addr16:
-    case Form::Jump:
-        if (!want(1, "one operand, an address")) break;
-        st.valueText = ops[0];
-        st.use = m.form == Form::Jump ? ValueUse::Jump : ValueUse::Word;
-        st.size = 3;
-        break;
-    case Form::Rst:
-        if (!want(1, "one operand, a number from 0 to 7")) break;
-        st.valueText = ops[0];
-        st.use = ValueUse::Rst;
-        break;
+            break;
+        case Form::Rst:
+            if (!want(1, "one operand, a number from 0 to 7")) break;
+            st.valueText = ops[0];
+            st.use = ValueUse::Rst;
+            break;
     }
     // A value operand that names a register is a wrong operand, not an undefined symbol.
     if (!st.broken && !st.valueText.empty() && IsRegisterName(Upper(st.valueText))) {
@@ -792,9 +879,12 @@ bool Importer::evaluate(Statement& st, std::string_view text, std::int64_t locat
     Evaluation e = Evaluate(text, context);
     value = e.value;
     if (lastPass_) {
-        if (!e.error.empty()) error(st, e.error);
-        else if (!e.known) reportUnknown(st, e);
-        else if (!e.hexFallback.empty()) note(st, "'" + e.hexFallback + "' is read as the hex number " + e.hexFallback + "H");
+        if (!e.error.empty())
+            error(st, e.error);
+        else if (!e.known)
+            reportUnknown(st, e);
+        else if (!e.hexFallback.empty())
+            note(st, "'" + e.hexFallback + "' is read as the hex number " + e.hexFallback + "H");
     }
     const bool ok = e.ok();
     if (detail != nullptr) *detail = std::move(e);
@@ -819,7 +909,9 @@ void Importer::reportUnknown(const Statement& st, const Evaluation& e)
     // Defined, but never given a value: follow what it waits for. A name
     // whose definition was refused has its own error already.
     if (const auto it = index_.find(e.unknownName); it != index_.end()) {
-        if (statements_[static_cast<std::size_t>(symbols_[static_cast<std::size_t>(it->second)].definedAt)].broken) return;
+        if (statements_[static_cast<std::size_t>(symbols_[static_cast<std::size_t>(it->second)].definedAt)]
+                .broken)
+            return;
     }
     std::string name = e.unknownName;
     const std::string own = st.op == Op::Equ || st.op == Op::Set ? st.label : std::string();
@@ -862,38 +954,41 @@ void Importer::encode(Statement& st)
     if (!ok) return;
     const std::string lead = st.registers.empty() ? name + " " : name + " " + st.registers + ",";
     switch (st.use) {
-    case ValueUse::Byte:
-        if (v < -128 || v > 255) {
-            error(st, "the value " + std::to_string(v) + " does not fit a byte (-128 to 255)");
-            return;
-        }
-        st.bytes = {st.opcode, static_cast<std::uint8_t>(v & 0xFF)};
-        st.ownText = lead + Hex(static_cast<std::uint32_t>(v & 0xFF), 2);
-        break;
-    case ValueUse::Word:
-    case ValueUse::Jump:
-        if (v < -32768 || v > 65535) {
-            error(st, "the value " + std::to_string(v) + " does not fit 16 bits (-32768 to 65535)");
-            return;
-        }
-        st.bytes = {st.opcode, static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>((v >> 8) & 0xFF)};
-        st.ownText = lead + Hex(static_cast<std::uint32_t>(v & 0xFFFF), 4);
-        if (st.use == ValueUse::Jump && !e.singleName.empty()) {
-            const auto it = index_.find(e.singleName);
-            if (it != index_.end() && symbols_[static_cast<std::size_t>(it->second)].kind == Symbol::Label) {
-                st.jumpLabel = e.singleName;
+        case ValueUse::Byte:
+            if (v < -128 || v > 255) {
+                error(st, "the value " + std::to_string(v) + " does not fit a byte (-128 to 255)");
+                return;
             }
-        }
-        break;
-    case ValueUse::Rst:
-        if (v < 0 || v > 7) {
-            error(st, "RST takes a number from 0 to 7, not " + std::to_string(v));
-            return;
-        }
-        st.bytes = {static_cast<std::uint8_t>(st.opcode | v << 3)};
-        st.ownText = "RST " + std::to_string(v);
-        break;
-    case ValueUse::None: break;
+            st.bytes = {st.opcode, static_cast<std::uint8_t>(v & 0xFF)};
+            st.ownText = lead + Hex(static_cast<std::uint32_t>(v & 0xFF), 2);
+            break;
+        case ValueUse::Word:
+        case ValueUse::Jump:
+            if (v < -32768 || v > 65535) {
+                error(st, "the value " + std::to_string(v) + " does not fit 16 bits (-32768 to 65535)");
+                return;
+            }
+            st.bytes = {st.opcode, static_cast<std::uint8_t>(v & 0xFF),
+                        static_cast<std::uint8_t>((v >> 8) & 0xFF)};
+            st.ownText = lead + Hex(static_cast<std::uint32_t>(v & 0xFFFF), 4);
+            if (st.use == ValueUse::Jump && !e.singleName.empty()) {
+                const auto it = index_.find(e.singleName);
+                if (it != index_.end() &&
+                    symbols_[static_cast<std::size_t>(it->second)].kind == Symbol::Label) {
+                    st.jumpLabel = e.singleName;
+                }
+            }
+            break;
+        case ValueUse::Rst:
+            if (v < 0 || v > 7) {
+                error(st, "RST takes a number from 0 to 7, not " + std::to_string(v));
+                return;
+            }
+            st.bytes = {static_cast<std::uint8_t>(st.opcode | v << 3)};
+            st.ownText = "RST " + std::to_string(v);
+            break;
+        case ValueUse::None:
+            break;
     }
 }
 
@@ -921,96 +1016,104 @@ void Importer::runPass(bool last)
         std::int64_t v = 0;
         std::uint32_t size = 0;
         switch (st.op) {
-        case Op::Org: {
-            Evaluation e;
-            if (evaluate(st, st.operands, location_, v, &e)) {
-                if (v < 0 || v > 0xFFFF) {
-                    if (last) error(st, "ORG " + std::to_string(v) + " is not an address (0 to FFFF)");
-                } else {
-                    location_ = v;
-                }
-            }
-            segments_.push_back(Segment{static_cast<int>(n), static_cast<std::uint32_t>(location_)});
-            st.segment = static_cast<int>(segments_.size()) - 1;
-            st.address = static_cast<std::uint32_t>(location_);
-            if (definesLabel) setSymbol(st.symbol, true, location_);
-            break;
-        }
-        case Op::Equ:
-        case Op::Set: {
-            if (st.symbol < 0) break;
-            Evaluation e;
-            const bool ok = evaluate(st, st.operands, location_, v, &e);
-            setSymbol(st.symbol, ok, v, e.unknownName);
-            break;
-        }
-        case Op::Ds: {
-            const bool filled = !st.fillText.empty();
-            if (evaluate(st, filled ? st.valueText : st.operands, location_, v)) {
-                if (v < 0 || v > 0xFFFF) {
-                    if (last) error(st, "DS " + std::to_string(v) + " is not a number of bytes (0 to FFFF)");
-                } else if (!filled) {
-                    st.reserve = static_cast<std::uint32_t>(v);
-                } else {
-                    // Filled, the bytes are the program's like DB's. Past FFFF
-                    // they are not made: the error below is enough.
-                    size = static_cast<std::uint32_t>(v);
-                    std::int64_t fill = 0;
-                    st.bytes.clear();
-                    if (last && location_ + v <= kAddressSpace && evaluate(st, st.fillText, location_, fill)) {
-                        if (fill < -128 || fill > 255) {
-                            error(st, "the fill value " + std::to_string(fill) + " does not fit a byte (-128 to 255)");
-                        } else {
-                            st.bytes.assign(static_cast<std::size_t>(v), static_cast<std::uint8_t>(fill & 0xFF));
-                        }
-                    }
-                }
-            }
-            break;
-        }
-        case Op::Instr:
-            size = st.size;
-            if (last) encode(st);
-            break;
-        case Op::Db:
-        case Op::Dw:
-            size = st.size;
-            if (last) {
-                st.bytes.clear();
-                for (const auto item : st.items) {
-                    std::string chars;
-                    std::size_t length = 0;
-                    if (st.op == Op::Db && ReadQuoted(item, chars, length) && length == item.size()) {
-                        for (char c : chars) st.bytes.push_back(static_cast<std::uint8_t>(c));
-                        continue;
-                    }
-                    if (!evaluate(st, item, location_, v)) {
-                        st.bytes.clear();
-                        break;
-                    }
-                    if (st.op == Op::Db) {
-                        if (v < -128 || v > 255) {
-                            error(st, "the value " + std::to_string(v) + " does not fit a byte (-128 to 255)");
-                            st.bytes.clear();
-                            break;
-                        }
-                        st.bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
+            case Op::Org: {
+                Evaluation e;
+                if (evaluate(st, st.operands, location_, v, &e)) {
+                    if (v < 0 || v > 0xFFFF) {
+                        if (last) error(st, "ORG " + std::to_string(v) + " is not an address (0 to FFFF)");
                     } else {
-                        if (v < -32768 || v > 65535) {
-                            error(st, "the value " + std::to_string(v) + " does not fit 16 bits (-32768 to 65535)");
+                        location_ = v;
+                    }
+                }
+                segments_.push_back(Segment{static_cast<int>(n), static_cast<std::uint32_t>(location_)});
+                st.segment = static_cast<int>(segments_.size()) - 1;
+                st.address = static_cast<std::uint32_t>(location_);
+                if (definesLabel) setSymbol(st.symbol, true, location_);
+                break;
+            }
+            case Op::Equ:
+            case Op::Set: {
+                if (st.symbol < 0) break;
+                Evaluation e;
+                const bool ok = evaluate(st, st.operands, location_, v, &e);
+                setSymbol(st.symbol, ok, v, e.unknownName);
+                break;
+            }
+            case Op::Ds: {
+                const bool filled = !st.fillText.empty();
+                if (evaluate(st, filled ? st.valueText : st.operands, location_, v)) {
+                    if (v < 0 || v > 0xFFFF) {
+                        if (last)
+                            error(st, "DS " + std::to_string(v) + " is not a number of bytes (0 to FFFF)");
+                    } else if (!filled) {
+                        st.reserve = static_cast<std::uint32_t>(v);
+                    } else {
+                        // Filled, the bytes are the program's like DB's. Past FFFF
+                        // they are not made: the error below is enough.
+                        size = static_cast<std::uint32_t>(v);
+                        std::int64_t fill = 0;
+                        st.bytes.clear();
+                        if (last && location_ + v <= kAddressSpace &&
+                            evaluate(st, st.fillText, location_, fill)) {
+                            if (fill < -128 || fill > 255) {
+                                error(st, "the fill value " + std::to_string(fill) +
+                                              " does not fit a byte (-128 to 255)");
+                            } else {
+                                st.bytes.assign(static_cast<std::size_t>(v),
+                                                static_cast<std::uint8_t>(fill & 0xFF));
+                            }
+                        }
+                    }
+                }
+                break;
+            }
+            case Op::Instr:
+                size = st.size;
+                if (last) encode(st);
+                break;
+            case Op::Db:
+            case Op::Dw:
+                size = st.size;
+                if (last) {
+                    st.bytes.clear();
+                    for (const auto item : st.items) {
+                        std::string chars;
+                        std::size_t length = 0;
+                        if (st.op == Op::Db && ReadQuoted(item, chars, length) && length == item.size()) {
+                            for (char c : chars) st.bytes.push_back(static_cast<std::uint8_t>(c));
+                            continue;
+                        }
+                        if (!evaluate(st, item, location_, v)) {
                             st.bytes.clear();
                             break;
                         }
-                        st.bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
-                        st.bytes.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+                        if (st.op == Op::Db) {
+                            if (v < -128 || v > 255) {
+                                error(st, "the value " + std::to_string(v) +
+                                              " does not fit a byte (-128 to 255)");
+                                st.bytes.clear();
+                                break;
+                            }
+                            st.bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
+                        } else {
+                            if (v < -32768 || v > 65535) {
+                                error(st, "the value " + std::to_string(v) +
+                                              " does not fit 16 bits (-32768 to 65535)");
+                                st.bytes.clear();
+                                break;
+                            }
+                            st.bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
+                            st.bytes.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+                        }
                     }
                 }
-            }
-            break;
-        case Op::End:
-            if (last && !st.operands.empty() && evaluate(st, st.operands, location_, v)) endStatement_ = static_cast<int>(n);
-            break;
-        default: break;
+                break;
+            case Op::End:
+                if (last && !st.operands.empty() && evaluate(st, st.operands, location_, v))
+                    endStatement_ = static_cast<int>(n);
+                break;
+            default:
+                break;
         }
         if (size > 0) segments_.back().hasBytes = true;
 
@@ -1086,10 +1189,12 @@ void Importer::layOut(ImportResult& result)
         if (st.bytes.empty()) continue;
         const std::uint32_t a = st.address, z = st.address + static_cast<std::uint32_t>(st.bytes.size()) - 1;
         if (z == last && a >= base) {
-            error(st, "the last address of the block, " + Hex(last, 4) + ", cannot hold a byte of the program");
+            error(st,
+                  "the last address of the block, " + Hex(last, 4) + ", cannot hold a byte of the program");
         } else if (!inBlock(a) || !inBlock(z)) {
-            error(st, "the bytes at " + Hex(a, 4) + (z != a ? "-" + Hex(z, 4) : "") + " lie outside the 4 KB block " +
-                          Hex(base, 4) + "-" + Hex(last, 4) + " that holds the program's first byte");
+            error(st, "the bytes at " + Hex(a, 4) + (z != a ? "-" + Hex(z, 4) : "") +
+                          " lie outside the 4 KB block " + Hex(base, 4) + "-" + Hex(last, 4) +
+                          " that holds the program's first byte");
         }
     }
 
@@ -1113,7 +1218,8 @@ void Importer::layOut(ImportResult& result)
         if (seg.dropped && seg.orgStatement >= 0) {
             warning(statements_[static_cast<std::size_t>(seg.orgStatement)],
                     "nothing is placed from " + Hex(seg.origin, 4) +
-                        " on, which lies outside the program's block: this ORG and its reservations are left out");
+                        " on, which lies outside the program's block: this ORG and its reservations are left "
+                        "out");
         }
     }
     std::vector<bool> bytesAfter(statements_.size(), false);
@@ -1131,14 +1237,17 @@ void Importer::layOut(ImportResult& result)
     }
     for (std::size_t n = 0; n < statements_.size(); ++n) {
         Statement& st = statements_[n];
-        if (st.op != Op::Ds || st.reserve == 0 || segments_[static_cast<std::size_t>(st.segment)].dropped) continue;
+        if (st.op != Op::Ds || st.reserve == 0 || segments_[static_cast<std::size_t>(st.segment)].dropped)
+            continue;
         if (inBlock(st.address) && st.address + st.reserve <= last) continue;
         if (bytesAfter[n]) {
             error(st, "the " + std::to_string(st.reserve) + " bytes reserved at " + Hex(st.address, 4) +
                           " run outside the 4 KB block " + Hex(base, 4) + "-" + Hex(last, 4));
         } else {
             st.droppedReserve = true;
-            warning(st, "the reservation runs outside the program's block and nothing follows it: it is left out");
+            warning(
+                st,
+                "the reservation runs outside the program's block and nothing follows it: it is left out");
         }
     }
 
@@ -1150,8 +1259,10 @@ void Importer::layOut(ImportResult& result)
         if (s.definedAt != &st - statements_.data()) continue;
         if (segments_[static_cast<std::size_t>(st.segment)].dropped) {
             s.noTag = true;
-            note(st, "label '" + s.written + "' names " + Hex(static_cast<std::uint32_t>(s.value & 0xFFFF), 4) +
-                         ", where the program has no line: it gets no tag, and operands that name it get the address");
+            note(st, "label '" + s.written + "' names " +
+                         Hex(static_cast<std::uint32_t>(s.value & 0xFFFF), 4) +
+                         ", where the program has no line: it gets no tag, and operands that name it get the "
+                         "address");
         }
     }
 
@@ -1166,7 +1277,8 @@ void Importer::layOut(ImportResult& result)
         v = Evaluate(end.operands, context).value;
         if ((v & 0xFFFF) != start_) {
             warning(end, "END names " + Hex(static_cast<std::uint32_t>(v & 0xFFFF), 4) +
-                             " as the entry point, but the program runs from its start address " + Hex(start_, 4));
+                             " as the entry point, but the program runs from its start address " +
+                             Hex(start_, 4));
         }
     }
 }
@@ -1196,16 +1308,16 @@ void Importer::placeBytes()
                     checking = false;
                     const int by = owner.OwnerOf(static_cast<std::uint32_t>(a));
                     error(st, "this ORG goes back over code: line " +
-                                  std::to_string(statements_[static_cast<std::size_t>(by)].line) + " placed " +
-                                  Hex(static_cast<std::uint32_t>(a), 4));
+                                  std::to_string(statements_[static_cast<std::size_t>(by)].line) +
+                                  " placed " + Hex(static_cast<std::uint32_t>(a), 4));
                 }
             }
             location = target;
             continue;
         }
-        const std::uint32_t size =
-            st.op == Op::Ds && st.fillText.empty() ? (st.droppedReserve ? 0 : st.reserve)
-                                                   : static_cast<std::uint32_t>(st.bytes.size());
+        const std::uint32_t size = st.op == Op::Ds && st.fillText.empty()
+                                       ? (st.droppedReserve ? 0 : st.reserve)
+                                       : static_cast<std::uint32_t>(st.bytes.size());
         if (size == 0) continue;
         if (!checking) {
             // nothing more to find
@@ -1231,17 +1343,20 @@ void Importer::checkLines(const ImportResult& result)
     const OwnProgram program = AssembleOwnLines(result.lines, result.startAddress, true, true);
     std::map<std::uint16_t, std::uint8_t> expected;
     for (const Statement& st : statements_) {
-        for (std::size_t k = 0; k < st.bytes.size(); ++k) expected[static_cast<std::uint16_t>(st.address + k)] = st.bytes[k];
+        for (std::size_t k = 0; k < st.bytes.size(); ++k)
+            expected[static_cast<std::uint16_t>(st.address + k)] = st.bytes[k];
     }
     for (const OwnLine& l : program.lines) {
         if (l.kind == OwnLine::Refused) {
-            passFindings_.add(0, {}, Level::Error,
-                              "the importer wrote the line '" + l.text + "', which would be refused (" + l.problem + ")");
+            passFindings_.add(
+                0, {}, Level::Error,
+                "the importer wrote the line '" + l.text + "', which would be refused (" + l.problem + ")");
             return;
         }
     }
     if (program.Image() != expected || Hex(program.start, 4) != result.startAddress) {
-        passFindings_.add(0, {}, Level::Error, "the importer's lines would not place the bytes it worked out");
+        passFindings_.add(0, {}, Level::Error,
+                          "the importer's lines would not place the bytes it worked out");
     }
 }
 
@@ -1294,7 +1409,8 @@ void Importer::writeData(std::string tag, const std::vector<std::uint8_t>& bytes
         std::string body = words ? "!!DW " : "!!DB ";
         for (std::size_t j = 0; j < per && k < bytes.size(); ++j, k += step) {
             if (j > 0) body += ',';
-            body += words ? Hex(static_cast<std::uint32_t>(bytes[k] | bytes[k + 1] << 8), 4) : Hex(bytes[k], 2);
+            body +=
+                words ? Hex(static_cast<std::uint32_t>(bytes[k] | bytes[k + 1] << 8), 4) : Hex(bytes[k], 2);
         }
         pushLine(tag, body);
         tag.clear();
@@ -1351,38 +1467,42 @@ void Importer::writeLines(ImportResult& result)
         const bool dropped = segments_[static_cast<std::size_t>(st.segment)].dropped;
         const std::string own = tagOf(st);
         switch (st.op) {
-        case Op::Org:
-            if (dropped) break;
-            flushPending(0);
-            lines_.push_back("!!ORG " + Hex(st.address, 4));
-            startWritten = true;
-            if (!own.empty()) pending_.push_back(own);
-            break;
-        case Op::Ds:
-            if (!st.bytes.empty()) {
-                writeData(takeTag(own), st.bytes, false);
-            } else if (dropped || st.droppedReserve || st.reserve == 0) {
+            case Op::Org:
+                if (dropped) break;
+                flushPending(0);
+                lines_.push_back("!!ORG " + Hex(st.address, 4));
+                startWritten = true;
                 if (!own.empty()) pending_.push_back(own);
-            } else {
-                pushLine(takeTag(own), "!!DS " + Hex(st.reserve, 4));
+                break;
+            case Op::Ds:
+                if (!st.bytes.empty()) {
+                    writeData(takeTag(own), st.bytes, false);
+                } else if (dropped || st.droppedReserve || st.reserve == 0) {
+                    if (!own.empty()) pending_.push_back(own);
+                } else {
+                    pushLine(takeTag(own), "!!DS " + Hex(st.reserve, 4));
+                }
+                break;
+            case Op::Instr: {
+                std::string text = st.ownText;
+                if (!st.jumpLabel.empty()) {
+                    const Symbol& target = symbols_[static_cast<std::size_t>(index_.at(st.jumpLabel))];
+                    if (!target.noTag && !target.tag.empty())
+                        text = std::string(st.mnemonic->name) + " " + target.tag;
+                }
+                pushLine(takeTag(own), text);
+                break;
             }
-            break;
-        case Op::Instr: {
-            std::string text = st.ownText;
-            if (!st.jumpLabel.empty()) {
-                const Symbol& target = symbols_[static_cast<std::size_t>(index_.at(st.jumpLabel))];
-                if (!target.noTag && !target.tag.empty()) text = std::string(st.mnemonic->name) + " " + target.tag;
-            }
-            pushLine(takeTag(own), text);
-            break;
-        }
-        case Op::Db:
-        case Op::Dw: writeData(takeTag(own), st.bytes, st.op == Op::Dw); break;
-        case Op::Equ:
-        case Op::Set: break;
-        default:
-            if (!own.empty()) pending_.push_back(own);
-            break;
+            case Op::Db:
+            case Op::Dw:
+                writeData(takeTag(own), st.bytes, st.op == Op::Dw);
+                break;
+            case Op::Equ:
+            case Op::Set:
+                break;
+            default:
+                if (!own.empty()) pending_.push_back(own);
+                break;
         }
     }
     commentsBefore(statements_.size());
@@ -1400,7 +1520,8 @@ ImportResult Importer::Run()
         return result;
     }
     if (options_.radix != 10 && options_.radix != 16) {
-        readFindings_.add(0, {}, Level::Error, "the default radix must be 10 or 16, not " + std::to_string(options_.radix));
+        readFindings_.add(0, {}, Level::Error,
+                          "the default radix must be 10 or 16, not " + std::to_string(options_.radix));
         result.report = readFindings_.Sorted();
         return result;
     }
@@ -1431,7 +1552,8 @@ ImportResult Importer::Run()
     inPass_ = false;
     readFindings_.append(std::move(passFindings_));
     if (failed && DetectSourceKind(text_) == SourceKind::OwnLines) {
-        readFindings_.add(0, {}, Level::Warning, "the text looks like the program's own lines, not a standard source");
+        readFindings_.add(0, {}, Level::Warning,
+                          "the text looks like the program's own lines, not a standard source");
     }
     result.report = readFindings_.Sorted();
     if (!result.ok()) result.lines.clear();

@@ -16,8 +16,8 @@ const char* LevelName(Level level);
 
 // One finding, tied to a source line.
 struct ReportLine {
-    int line = 0;          // 1-based number of the source line; 0 for the source as a whole
-    std::string text;      // that line as it stood in the source
+    int line = 0;      // 1-based number of the source line; 0 for the source as a whole
+    std::string text;  // that line as it stood in the source
     Level level = Level::Note;
     std::string message;
 };
@@ -33,9 +33,9 @@ struct ImportResult {
     // Where assembly begins: the ORG before the first byte (the last one,
     // when several come before it, as Full 8085 mode reads them), or 0000.
     std::string startAddress = "0000";
-    std::string windowDigit = "0";      // the 4 KB block that holds every byte
-    bool full = true;                   // the source was written for the real chip
-    std::vector<ReportLine> report;     // in source line order
+    std::string windowDigit = "0";   // the 4 KB block that holds every byte
+    bool full = true;                // the source was written for the real chip
+    std::vector<ReportLine> report;  // in source line order
 
     bool ok() const;  // no error in the report
 };

@@ -16,24 +16,24 @@ namespace korvanta::importer {
 
 struct OwnLine {
     enum Kind {
-        Comment,      // "!! ..." (and, in classic mode, every "!!" line that is not an obeyed ORG)
+        Comment,  // "!! ..." (and, in classic mode, every "!!" line that is not an obeyed ORG)
         Instruction,
-        Origin,       // an obeyed "!!ORG"
-        Bytes,        // "!!DB"
-        Words,        // "!!DW"
-        Reserve,      // "!!DS"
-        Refused,      // the assembler refuses it
-        Inexact,      // classic mode stores texts that are not bytes; they cannot be written as a standard source
-        AfterEnd,     // after the empty line that ends the program
+        Origin,   // an obeyed "!!ORG"
+        Bytes,    // "!!DB"
+        Words,    // "!!DW"
+        Reserve,  // "!!DS"
+        Refused,  // the assembler refuses it
+        Inexact,  // classic mode stores texts that are not bytes; they cannot be written as a standard source
+        AfterEnd,  // after the empty line that ends the program
     };
     enum Operand { NoValue, Byte, Word, Jump, Rst, Port16 };
 
     Kind kind = Comment;
-    std::string text;     // the line as it stands
-    std::string tag;      // defined on this line
-    bool tagRepeated = false;  // a tag defined before: the first definition counts
-    bool setsStart = false;    // an Origin that sets the start address rather than moving on
-    std::uint32_t address = 0;  // the location when the line is read
+    std::string text;                 // the line as it stands
+    std::string tag;                  // defined on this line
+    bool tagRepeated = false;         // a tag defined before: the first definition counts
+    bool setsStart = false;           // an Origin that sets the start address rather than moving on
+    std::uint32_t address = 0;        // the location when the line is read
     std::vector<std::uint8_t> bytes;  // with tag operands filled in
     std::string mnemonic;
     std::string registers;  // "A,B", "M", "SP", "PSW", ...
@@ -55,7 +55,7 @@ struct OwnProgram {
     std::map<std::uint16_t, std::uint8_t> Image() const;
 };
 
-OwnProgram AssembleOwnLines(const std::vector<std::string>& lines, std::string_view startAddress, bool fullMode,
-                            bool orgCommands = true);
+OwnProgram AssembleOwnLines(const std::vector<std::string>& lines, std::string_view startAddress,
+                            bool fullMode, bool orgCommands = true);
 
 }  // namespace korvanta::importer

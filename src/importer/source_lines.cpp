@@ -14,16 +14,20 @@ constexpr std::size_t kMaxQuotedText = 160;
 const char* LevelName(Level level)
 {
     switch (level) {
-    case Level::Error: return "error";
-    case Level::Warning: return "warning";
-    case Level::Note: return "note";
+        case Level::Error:
+            return "error";
+        case Level::Warning:
+            return "warning";
+        case Level::Note:
+            return "note";
     }
     return "note";
 }
 
 bool ImportResult::ok() const
 {
-    return std::none_of(report.begin(), report.end(), [](const ReportLine& r) { return r.level == Level::Error; });
+    return std::none_of(report.begin(), report.end(),
+                        [](const ReportLine& r) { return r.level == Level::Error; });
 }
 
 bool LineCursor::Next(std::string_view& line)
@@ -57,9 +61,12 @@ int HexValue(std::string_view digits)
     int v = 0;
     for (char c : digits) {
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return -1;
         v = v * 16 + d;
     }
     return v;
@@ -188,9 +195,12 @@ void Findings::append(Findings&& other)
 
 std::vector<ReportLine> Findings::Sorted()
 {
-    std::stable_sort(lines_.begin(), lines_.end(), [](const ReportLine& a, const ReportLine& b) { return a.line < b.line; });
+    std::stable_sort(lines_.begin(), lines_.end(),
+                     [](const ReportLine& a, const ReportLine& b) { return a.line < b.line; });
     if (dropped_ > 0) {
-        lines_.insert(lines_.begin(), {0, {}, errors_ > 0 ? Level::Error : Level::Note,
+        lines_.insert(lines_.begin(), {0,
+                                       {},
+                                       errors_ > 0 ? Level::Error : Level::Note,
                                        std::to_string(dropped_) + " more findings are not listed"});
     }
     return std::move(lines_);

@@ -4,9 +4,18 @@ namespace korvanta::importer {
 
 namespace {
 
-bool isUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'F'); }
+bool isUpperLetter(char c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isHexDigit(char c)
+{
+    return isDigit(c) || (c >= 'A' && c <= 'F');
+}
 
 // Digits first: LOO1 reads as "the other LOOP" better than LOOG does.
 constexpr std::string_view kOneSuffix = "123456789GHIJKLMNOPQRSTUVWXYZ";
@@ -32,7 +41,10 @@ bool TagNamer::take(const std::string& candidate)
     return true;
 }
 
-bool TagNamer::Claim(const std::string& upperLabel) { return take(upperLabel); }
+bool TagNamer::Claim(const std::string& upperLabel)
+{
+    return take(upperLabel);
+}
 
 std::string TagNamer::Assign(const std::string& upperLabel)
 {

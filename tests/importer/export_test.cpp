@@ -29,24 +29,48 @@ TEST(OwnLines, BytesOfEachForm)
         const char* full;     // in Full 8085 mode
         const char* classic;  // in classic mode
     } cases[] = {
-        {"MOV A,B", "78", "78"},           {"MOV M,A", "77", "77"},          {"MVI M,3C", "36 3C", "36 3C"},
-        {"LXI SP,20FF", "31 FF 20", "31 FF 20"}, {"LXI H,2050", "21 50 20", "21 50 20"},
-        {"LDA 2050", "3A 50 20", "3A 50 20"}, {"SHLD 0A3F", "22 3F 0A", "22 3F 0A"},
-        {"STAX D", "12", "12"},            {"LDAX B", "0A", "0A"},           {"INR M", "34", "34"},
-        {"DCR A", "3D", "3D"},             {"INX SP", "33", "33"},           {"DCX H", "2B", "2B"},
-        {"DAD D", "19", "19"},             {"PUSH PSW", "F5", "F5"},         {"POP B", "C1", "C1"},
-        {"SUB L", "95", "95"},             {"CMP M", "BE", "BE"},            {"XRA A", "AF", "AF"},
-        {"ANI 0F", "E6 0F", "E6 0F"},      {"CPI 0A", "FE 0A", "FE 0A"},     {"RIM", "20", "20"},
-        {"SIM", "30", "30"},               {"JMP 2000", "C3 00 20", "C3 00 20"},
-        {"CNZ 1234", "C4 34 12", "C4 34 12"}, {"JMP LOOP", "C3 00 20", "C3 00 20"},
-        {"RST 3", "DF", "refused"},        {"RST 7", "FF", "FF"},
-        {"IN 21", "DB 21", "refused"},     {"IN 12AB", "DB AB", "DB AB 12"},
-        {"OUT FE", "D3 FE", "refused"},    {"!!DB 01,FF", "01 FF", ""},
-        {"!!DW 1234,ABCD", "34 12 CD AB", ""}, {"!! DB 01", "", ""},
-        {"JMP 1E10", "C3 10 1E", "C3 10 1E"}, {"JMP 20A0", "C3 A0 20", "refused"},
-        {"MOV M,M", "refused", "refused"}, {"MVI A,5", "refused", "refused"},
-        {"MVI A,ZZ", "refused", "refused"}, {"JMP NOPE", "refused", "refused"},
-        {"FROB", "refused", "refused"},    {"!!DB 1,2", "refused", ""},
+        {"MOV A,B", "78", "78"},
+        {"MOV M,A", "77", "77"},
+        {"MVI M,3C", "36 3C", "36 3C"},
+        {"LXI SP,20FF", "31 FF 20", "31 FF 20"},
+        {"LXI H,2050", "21 50 20", "21 50 20"},
+        {"LDA 2050", "3A 50 20", "3A 50 20"},
+        {"SHLD 0A3F", "22 3F 0A", "22 3F 0A"},
+        {"STAX D", "12", "12"},
+        {"LDAX B", "0A", "0A"},
+        {"INR M", "34", "34"},
+        {"DCR A", "3D", "3D"},
+        {"INX SP", "33", "33"},
+        {"DCX H", "2B", "2B"},
+        {"DAD D", "19", "19"},
+        {"PUSH PSW", "F5", "F5"},
+        {"POP B", "C1", "C1"},
+        {"SUB L", "95", "95"},
+        {"CMP M", "BE", "BE"},
+        {"XRA A", "AF", "AF"},
+        {"ANI 0F", "E6 0F", "E6 0F"},
+        {"CPI 0A", "FE 0A", "FE 0A"},
+        {"RIM", "20", "20"},
+        {"SIM", "30", "30"},
+        {"JMP 2000", "C3 00 20", "C3 00 20"},
+        {"CNZ 1234", "C4 34 12", "C4 34 12"},
+        {"JMP LOOP", "C3 00 20", "C3 00 20"},
+        {"RST 3", "DF", "refused"},
+        {"RST 7", "FF", "FF"},
+        {"IN 21", "DB 21", "refused"},
+        {"IN 12AB", "DB AB", "DB AB 12"},
+        {"OUT FE", "D3 FE", "refused"},
+        {"!!DB 01,FF", "01 FF", ""},
+        {"!!DW 1234,ABCD", "34 12 CD AB", ""},
+        {"!! DB 01", "", ""},
+        {"JMP 1E10", "C3 10 1E", "C3 10 1E"},
+        {"JMP 20A0", "C3 A0 20", "refused"},
+        {"MOV M,M", "refused", "refused"},
+        {"MVI A,5", "refused", "refused"},
+        {"MVI A,ZZ", "refused", "refused"},
+        {"JMP NOPE", "refused", "refused"},
+        {"FROB", "refused", "refused"},
+        {"!!DB 1,2", "refused", ""},
         {"!!DS 10", "refused", ""},
     };
     for (const auto& c : cases) {
@@ -60,7 +84,8 @@ TEST(OwnLines, OriginAndBlockRules)
     // Full: every ORG before the first byte sets the start; a later one
     // moves on, or back where nothing lies between.
     OwnProgram p = AssembleOwnLines(
-        {"!!ORG 2100", "!!ORG 2000", "NOP", "!!ORG 2010", "!!ORG 2008", "HLT", "!!ORG 2000", "NOP"}, "0000", true);
+        {"!!ORG 2100", "!!ORG 2000", "NOP", "!!ORG 2010", "!!ORG 2008", "HLT", "!!ORG 2000", "NOP"}, "0000",
+        true);
     EXPECT_EQ(p.start, 0x2000u);
     EXPECT_EQ(p.lines[2].address, 0x2000u);
     EXPECT_EQ(p.lines[5].address, 0x2008u);
@@ -93,8 +118,20 @@ TEST(OwnLines, OriginAndBlockRules)
 
 TEST(Export, FullModeProgram)
 {
-    const Lines lines = {"!! sum of a block", "!!ORG 2000", "LXI H,2050", "MVI B,0A", "XRA A", "LOOP: ADD M", "INX H",
-                         "DCR B", "JNZ LOOP", "STA 2060", "HLT", "DATA: !!DB 01,FF", "!!DW C000", "!!DS 0004"};
+    const Lines lines = {"!! sum of a block",
+                         "!!ORG 2000",
+                         "LXI H,2050",
+                         "MVI B,0A",
+                         "XRA A",
+                         "LOOP: ADD M",
+                         "INX H",
+                         "DCR B",
+                         "JNZ LOOP",
+                         "STA 2060",
+                         "HLT",
+                         "DATA: !!DB 01,FF",
+                         "!!DW C000",
+                         "!!DS 0004"};
     const ExportResult e = ExportStandardSource(lines, "0000", true);
     EXPECT_TRUE(e.report.empty());
     EXPECT_EQ(e.text,
@@ -119,7 +156,8 @@ TEST(Export, FullModeProgram)
 
 TEST(Export, ClassicModeProgram)
 {
-    const Lines lines = {"1ABC: IN 12AB", "OUT 0001", "RST 5", "JMP 1ABC", "CALL 2050", "MVI A,ZZ", "RST 2", "HLT"};
+    const Lines lines = {"1ABC: IN 12AB", "OUT 0001", "RST 5", "JMP 1ABC",
+                         "CALL 2050",     "MVI A,ZZ", "RST 2", "HLT"};
     const ExportResult e = ExportStandardSource(lines, "2000", false);
     EXPECT_EQ(e.text,
               "; Exported from Korvanta (classic mode)\n"
@@ -150,7 +188,8 @@ TEST(Export, ClassicModeProgram)
 TEST(Export, ClassicEmptyLineEndsTheProgramUnresolved)
 {
     // Classic mode stops at an empty line before it fills in any tag.
-    const ExportResult e = ExportStandardSource({"LOOP: NOP", "JMP LOOP", "JMP 2050", "", "NOP"}, "2000", false);
+    const ExportResult e =
+        ExportStandardSource({"LOOP: NOP", "JMP LOOP", "JMP 2050", "", "NOP"}, "2000", false);
     ASSERT_EQ(e.report.size(), 2u);
     EXPECT_EQ(e.report[0].line, 2);
     EXPECT_EQ(e.report[0].level, Level::Error);
@@ -161,9 +200,10 @@ TEST(Export, ClassicEmptyLineEndsTheProgramUnresolved)
 
 TEST(Export, TagsThatAreNoLabels)
 {
-    const ExportResult e =
-        ExportStandardSource({"CALL: NOP", "LP 1: NOP", "LP.1: NOP", "JMP CALL", "JMP LP 1", "JMP LP.1"}, "0000", false);
-    const char* const wanted[] = {"TCALL:", "TLP_1:", "TLP_1_2:", "JMP     TCALL\n", "JMP     TLP_1\n", "JMP     TLP_1_2\n"};
+    const ExportResult e = ExportStandardSource(
+        {"CALL: NOP", "LP 1: NOP", "LP.1: NOP", "JMP CALL", "JMP LP 1", "JMP LP.1"}, "0000", false);
+    const char* const wanted[] = {
+        "TCALL:", "TLP_1:", "TLP_1_2:", "JMP     TCALL\n", "JMP     TLP_1\n", "JMP     TLP_1_2\n"};
     for (const char* w : wanted) EXPECT_NE(e.text.find(w), std::string::npos) << w << "\n" << e.text;
     EXPECT_EQ(e.report.size(), 3u);  // a note for each renamed tag
 }
@@ -175,12 +215,13 @@ Lines RandomFullProgram(std::mt19937& rng, std::uint32_t start)
     static const char* const kRegs[] = {"A", "B", "C", "D", "E", "H", "L", "M"};
     static const char* const kPairs[] = {"B", "D", "H", "SP"};
     static const char* const kStack[] = {"B", "D", "H", "PSW"};
-    static const char* const kImplied[] = {"XCHG", "DAA", "CMA", "CMC", "STC", "RLC", "RRC", "RAL", "RAR", "RET",
-                                           "RNZ",  "RZ",  "RNC", "RC",  "RPO", "RPE", "RP",  "RM",  "PCHL", "XTHL",
-                                           "SPHL", "NOP", "HLT", "EI",  "DI",  "RIM", "SIM"};
-    static const char* const kRegOps[] = {"ADD", "ADC", "SUB", "SBB", "ANA", "XRA", "ORA", "CMP", "INR", "DCR"};
+    static const char* const kImplied[] = {"XCHG", "DAA",  "CMA",  "CMC", "STC", "RLC", "RRC", "RAL", "RAR",
+                                           "RET",  "RNZ",  "RZ",   "RNC", "RC",  "RPO", "RPE", "RP",  "RM",
+                                           "PCHL", "XTHL", "SPHL", "NOP", "HLT", "EI",  "DI",  "RIM", "SIM"};
+    static const char* const kRegOps[] = {"ADD", "ADC", "SUB", "SBB", "ANA",
+                                          "XRA", "ORA", "CMP", "INR", "DCR"};
     static const char* const kImm[] = {"ADI", "ACI", "SUI", "SBI", "ANI", "XRI", "ORI", "CPI", "IN", "OUT"};
-    static const char* const kJumps[] = {"JMP", "JNZ", "JZ", "JNC", "JC", "JPO", "JPE", "JP", "JM",
+    static const char* const kJumps[] = {"JMP",  "JNZ", "JZ", "JNC", "JC", "JPO", "JPE", "JP", "JM",
                                          "CALL", "CNZ", "CZ", "CNC", "CC", "CPO", "CPE", "CP", "CM"};
     auto pick = [&](auto& list) { return std::string(list[rng() % std::size(list)]); };
     auto hex = [&](int digits) { return Hex(static_cast<std::uint32_t>(rng()), digits); };
@@ -197,37 +238,58 @@ Lines RandomFullProgram(std::mt19937& rng, std::uint32_t start)
         std::string body;
         std::uint32_t size = 1;
         switch (rng() % 13) {
-        case 0: body = pick(kImplied); break;
-        case 1: {
-            std::string d = pick(kRegs), s = pick(kRegs);
-            if (d == "M" && s == "M") s = "A";
-            body = "MOV " + d + "," + s;
-            break;
-        }
-        case 2: body = "MVI " + pick(kRegs) + "," + hex(2), size = 2; break;
-        case 3: body = "LXI " + pick(kPairs) + "," + hex(4), size = 3; break;
-        case 4: body = pick(kRegOps) + " " + pick(kRegs); break;
-        case 5: body = pick(kImm) + " " + hex(2), size = 2; break;
-        case 6: body = std::string(rng() % 2 ? "INX " : "DAD ") + pick(kPairs); break;
-        case 7: body = std::string(rng() % 2 ? "PUSH " : "POP ") + pick(kStack); break;
-        case 8: body = pick(kJumps) + " " + (rng() % 2 ? tags[rng() % tags.size()] : hex(4)), size = 3; break;
-        case 9: body = "RST " + std::to_string(rng() % 8); break;
-        case 10: {
-            const int n = static_cast<int>(rng() % 5) + 1;
-            body = rng() % 2 ? "!!DB " : "!!DW ";
-            const bool words = body[3] == 'W';
-            for (int k = 0; k < n; ++k) body += (k ? "," : "") + hex(words ? 4 : 2);
-            size = static_cast<std::uint32_t>(n * (words ? 2 : 1));
-            break;
-        }
-        case 11: {
-            const std::uint32_t n = rng() % 6;
-            body = rng() % 2 ? "!!DS " + Hex(n, 4) : "!!ORG " + Hex(start + used + n, 4);
-            size = n;
-            if (body[2] == 'O' && !tag.empty()) tag.clear(), --nextTag;  // a tag there names the old address
-            break;
-        }
-        default: body = std::string(rng() % 2 ? "LDA " : "SHLD ") + hex(4), size = 3; break;
+            case 0:
+                body = pick(kImplied);
+                break;
+            case 1: {
+                std::string d = pick(kRegs), s = pick(kRegs);
+                if (d == "M" && s == "M") s = "A";
+                body = "MOV " + d + "," + s;
+                break;
+            }
+            case 2:
+                body = "MVI " + pick(kRegs) + "," + hex(2), size = 2;
+                break;
+            case 3:
+                body = "LXI " + pick(kPairs) + "," + hex(4), size = 3;
+                break;
+            case 4:
+                body = pick(kRegOps) + " " + pick(kRegs);
+                break;
+            case 5:
+                body = pick(kImm) + " " + hex(2), size = 2;
+                break;
+            case 6:
+                body = std::string(rng() % 2 ? "INX " : "DAD ") + pick(kPairs);
+                break;
+            case 7:
+                body = std::string(rng() % 2 ? "PUSH " : "POP ") + pick(kStack);
+                break;
+            case 8:
+                body = pick(kJumps) + " " + (rng() % 2 ? tags[rng() % tags.size()] : hex(4)), size = 3;
+                break;
+            case 9:
+                body = "RST " + std::to_string(rng() % 8);
+                break;
+            case 10: {
+                const int n = static_cast<int>(rng() % 5) + 1;
+                body = rng() % 2 ? "!!DB " : "!!DW ";
+                const bool words = body[3] == 'W';
+                for (int k = 0; k < n; ++k) body += (k ? "," : "") + hex(words ? 4 : 2);
+                size = static_cast<std::uint32_t>(n * (words ? 2 : 1));
+                break;
+            }
+            case 11: {
+                const std::uint32_t n = rng() % 6;
+                body = rng() % 2 ? "!!DS " + Hex(n, 4) : "!!ORG " + Hex(start + used + n, 4);
+                size = n;
+                if (body[2] == 'O' && !tag.empty())
+                    tag.clear(), --nextTag;  // a tag there names the old address
+                break;
+            }
+            default:
+                body = std::string(rng() % 2 ? "LDA " : "SHLD ") + hex(4), size = 3;
+                break;
         }
         lines.push_back(tag + body);
         used += size;
@@ -270,8 +332,9 @@ TEST(RoundTrip, ClassicProgramsKeepTheirBytesInFullMode)
             lines.push_back(std::string(kForms[rng() % 2]) + Hex(rng(), 4));
             lines.push_back("RST " + std::to_string(5 + rng() % 3));
             lines.push_back("JNZ " + std::string(kTags[rng() % 4]));
-            lines.push_back("CALL " + std::to_string(1000 + rng() % 9000));  // reads as a decimal number: an address
-            lines.push_back("!!DB 0" + std::to_string(rng() % 10));        // only a comment here
+            lines.push_back("CALL " +
+                            std::to_string(1000 + rng() % 9000));    // reads as a decimal number: an address
+            lines.push_back("!!DB 0" + std::to_string(rng() % 10));  // only a comment here
         }
         lines.push_back("HLT");
         const OwnProgram classic = AssembleOwnLines(lines, start, false, true);

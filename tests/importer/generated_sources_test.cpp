@@ -74,7 +74,8 @@ public:
     std::string Make()
     {
         // Symbols first, so that EQU lines can go anywhere, before or after use.
-        for (int i = 0; i < 4; ++i) symbols_.push_back({Name(), static_cast<std::int64_t>(rng_() % 0x10000), false});
+        for (int i = 0; i < 4; ++i)
+            symbols_.push_back({Name(), static_cast<std::int64_t>(rng_() % 0x10000), false});
         for (int i = 0; i < 8; ++i) labels_.push_back({Name(), 0, false});
 
         const bool hasOrg = pick(6) != 0;
@@ -93,7 +94,8 @@ public:
             if (!s.written) text += Spell(s.name) + "\t" + Spell(equ_) + " " + Number(s.value, false) + eol_;
         }
         if (pick(2)) text += "\t" + Spell("END") + eol_ + "this text after END is not read" + eol_;
-        if (pick(4) == 0 && text.size() > eol_.size()) text.resize(text.size() - eol_.size());  // no final line end
+        if (pick(4) == 0 && text.size() > eol_.size())
+            text.resize(text.size() - eol_.size());  // no final line end
         return text;
     }
 
@@ -158,20 +160,31 @@ private:
         const std::uint32_t form = pick(small ? 6 : 5);
         if (radix_ == 16) {
             switch (form) {
-            case 0: return hex("");
-            case 1: return hex("H");
-            case 2: return digits(v, 8) + "Q";
-            case 3: return "0x" + digits(v, 16);
-            default: return hex(pick(2) ? "h" : "");
+                case 0:
+                    return hex("");
+                case 1:
+                    return hex("H");
+                case 2:
+                    return digits(v, 8) + "Q";
+                case 3:
+                    return "0x" + digits(v, 16);
+                default:
+                    return hex(pick(2) ? "h" : "");
             }
         }
         switch (form) {
-        case 0: return digits(v, 10);
-        case 1: return hex(pick(2) ? "H" : "h");
-        case 2: return digits(v, 8) + (pick(2) ? "Q" : "o");
-        case 3: return pick(2) ? "0x" + digits(v, 16) : digits(v, 10) + "D";
-        case 4: return digits(v, 10);
-        default: return digits(v, 2) + "B";  // small values only: long binary is unreadable
+            case 0:
+                return digits(v, 10);
+            case 1:
+                return hex(pick(2) ? "H" : "h");
+            case 2:
+                return digits(v, 8) + (pick(2) ? "Q" : "o");
+            case 3:
+                return pick(2) ? "0x" + digits(v, 16) : digits(v, 10) + "D";
+            case 4:
+                return digits(v, 10);
+            default:
+                return digits(v, 2) + "B";  // small values only: long binary is unreadable
         }
     }
 
@@ -181,55 +194,59 @@ private:
     {
         const std::int64_t top = bits == 8 ? 0xFF : 0xFFFF;
         switch (pick(12)) {
-        case 0:
-            if (v >= 0x21 && v <= 0x7E && v != '\'' && v != '"' && v != ';') {
-                return pick(2) ? "'" + std::string(1, static_cast<char>(v)) + "'"
-                               : "\"" + std::string(1, static_cast<char>(v)) + "\"";
+            case 0:
+                if (v >= 0x21 && v <= 0x7E && v != '\'' && v != '"' && v != ';') {
+                    return pick(2) ? "'" + std::string(1, static_cast<char>(v)) + "'"
+                                   : "\"" + std::string(1, static_cast<char>(v)) + "\"";
+                }
+                break;
+            case 1: {
+                const std::int64_t a = pick(static_cast<std::size_t>(v) + 1);
+                return Number(a, a < 64) + " + " + Number(v - a, v - a < 64);
             }
-            break;
-        case 1: {
-            const std::int64_t a = pick(static_cast<std::size_t>(v) + 1);
-            return Number(a, a < 64) + " + " + Number(v - a, v - a < 64);
-        }
-        case 2: {
-            const std::int64_t a = pick(static_cast<std::size_t>(top - v) + 1);
-            return "(" + Number(v + a, false) + "-" + Number(a, a < 64) + ")";
-        }
-        case 3:
-            if (v > top / 2) return "-" + Number(top + 1 - v, false);  // two's complement
-            break;
-        case 4:
-            if (bits == 8) return Spell(pick(2) ? "LOW " : "LOW") + "(" + Number(v | pick(256) << 8, false) + ")";
-            return Spell("HIGH") + "(" + Number(v, false) + ") " + Spell("SHL") + " 8 " + Spell("OR") + " " +
-                   Spell("LOW ") + Number(v, false);
-        case 5:
-            if (bits == 8) return Spell("HIGH ") + Number(v << 8 | pick(256), false);
-            break;
-        case 6: return Spell("NOT ") + Number(top - v, false) + (bits == 8 ? " & 0FFH" : " " + Spell("AND") + " 0FFFFH");
-        case 7: {
-            const std::int64_t b = 1 + pick(9);
-            const std::int64_t q = v / b, r = v % b;
-            return Number(q, q < 64) + "*" + Number(b, true) + " + " + Number(r, true);
-        }
-        case 8: {
-            const std::int64_t b = 2 + pick(7);
-            if (v * b + b - 1 > 0xFFFF) break;
-            return Number(v * b + pick(static_cast<std::size_t>(b)), false) + " / " + Number(b, true);
-        }
-        case 9: {
-            const std::int64_t b = v + 1 + pick(50);
-            if (b * 3 + v > 0xFFFF) break;
-            return Number(b * 3 + v, false) + Spell(" MOD ") + Number(b, b < 64);
-        }
-        case 10: {
-            // An EQU symbol plus what is left; the symbol's line may come later.
-            Name_& s = symbols_[pick(symbols_.size())];
-            const std::int64_t rest = (v - s.value) & top;
-            return Spell(s.name) + " + " + Number(rest, rest < 64) + (bits == 8 ? " & 0FFH" : " " + Spell("AND") + " 0FFFFH");
-        }
-        default:
-            if (bits == 16 && v >= here) return "$+" + Number(v - here, v - here < 64);
-            break;
+            case 2: {
+                const std::int64_t a = pick(static_cast<std::size_t>(top - v) + 1);
+                return "(" + Number(v + a, false) + "-" + Number(a, a < 64) + ")";
+            }
+            case 3:
+                if (v > top / 2) return "-" + Number(top + 1 - v, false);  // two's complement
+                break;
+            case 4:
+                if (bits == 8)
+                    return Spell(pick(2) ? "LOW " : "LOW") + "(" + Number(v | pick(256) << 8, false) + ")";
+                return Spell("HIGH") + "(" + Number(v, false) + ") " + Spell("SHL") + " 8 " + Spell("OR") +
+                       " " + Spell("LOW ") + Number(v, false);
+            case 5:
+                if (bits == 8) return Spell("HIGH ") + Number(v << 8 | pick(256), false);
+                break;
+            case 6:
+                return Spell("NOT ") + Number(top - v, false) +
+                       (bits == 8 ? " & 0FFH" : " " + Spell("AND") + " 0FFFFH");
+            case 7: {
+                const std::int64_t b = 1 + pick(9);
+                const std::int64_t q = v / b, r = v % b;
+                return Number(q, q < 64) + "*" + Number(b, true) + " + " + Number(r, true);
+            }
+            case 8: {
+                const std::int64_t b = 2 + pick(7);
+                if (v * b + b - 1 > 0xFFFF) break;
+                return Number(v * b + pick(static_cast<std::size_t>(b)), false) + " / " + Number(b, true);
+            }
+            case 9: {
+                const std::int64_t b = v + 1 + pick(50);
+                if (b * 3 + v > 0xFFFF) break;
+                return Number(b * 3 + v, false) + Spell(" MOD ") + Number(b, b < 64);
+            }
+            case 10: {
+                // An EQU symbol plus what is left; the symbol's line may come later.
+                Name_& s = symbols_[pick(symbols_.size())];
+                const std::int64_t rest = (v - s.value) & top;
+                return Spell(s.name) + " + " + Number(rest, rest < 64) +
+                       (bits == 8 ? " & 0FFH" : " " + Spell("AND") + " 0FFFFH");
+            }
+            default:
+                if (bits == 16 && v >= here) return "$+" + Number(v - here, v - here < 64);
+                break;
         }
         return Number(v, v < 64);
     }
@@ -244,7 +261,10 @@ private:
         return Spell(label) + "\t" + body;
     }
 
-    void Statement(const std::string& label, const std::string& body) { out_.push_back(Labelled(label, body)); }
+    void Statement(const std::string& label, const std::string& body)
+    {
+        out_.push_back(Labelled(label, body));
+    }
     void Comment()
     {
         static const char* const kTexts[] = {"count down to zero", "the table's end; it's the sentinel", "",
@@ -255,7 +275,8 @@ private:
 
     void Place(std::vector<std::uint8_t> bytes)
     {
-        for (std::size_t k = 0; k < bytes.size(); ++k) image_[static_cast<std::uint16_t>(location_ + k)] = bytes[k];
+        for (std::size_t k = 0; k < bytes.size(); ++k)
+            image_[static_cast<std::uint16_t>(location_ + k)] = bytes[k];
         location_ += static_cast<std::uint32_t>(bytes.size());
     }
 
@@ -276,7 +297,8 @@ private:
         std::size_t nextLabel = 0;
         bool halted = false;
         const int count = 20 + static_cast<int>(pick(60));
-        const std::uint32_t limit = (start_ & 0xF000) + 0xC00;  // the rest of the block is room enough for the last lines
+        const std::uint32_t limit =
+            (start_ & 0xF000) + 0xC00;  // the rest of the block is room enough for the last lines
         for (int n = 0; !halted || (n < count && location_ < limit); ++n) {
             std::string label;
             if (nextLabel < labels_.size() && pick(4) == 0) {
@@ -292,7 +314,8 @@ private:
             if (pick(12) == 0) {  // an EQU among the code
                 Name_& s = symbols_[pick(symbols_.size())];
                 if (!s.written) {
-                    out_.push_back(Spell(s.name) + (pick(2) ? "\t" : " ") + Spell(equ_) + "\t" + Number(s.value, false));
+                    out_.push_back(Spell(s.name) + (pick(2) ? "\t" : " ") + Spell(equ_) + "\t" +
+                                   Number(s.value, false));
                     s.written = true;
                 }
             }
@@ -301,195 +324,208 @@ private:
             std::string body;
             std::vector<std::uint8_t> bytes;
             switch (kind) {
-            case 0: {
-                const int d = static_cast<int>(pick(8));
-                int s = static_cast<int>(pick(8));
-                if (d == 6 && s == 6) s = 7;
-                body = Spell("MOV") + " " + Reg(d) + "," + (pick(2) ? " " : "") + Reg(s);
-                bytes = {static_cast<std::uint8_t>(0x40 | d << 3 | s)};
-                break;
-            }
-            case 1: {
-                const int r = static_cast<int>(pick(8));
-                const std::int64_t v = pick(256);
-                body = Spell("MVI") + " " + Reg(r) + "," + Value(v, 8, here);
-                bytes = {static_cast<std::uint8_t>(0x06 | r << 3), static_cast<std::uint8_t>(v)};
-                break;
-            }
-            case 2: {
-                const int p = static_cast<int>(pick(4));
-                if (pick(3) == 0 && !labels_.empty()) {
-                    later.push_back({out_.size(), here, Spell("LXI") + " " + Spell(kPair[p]) + ",",
-                                     pick(labels_.size()), static_cast<std::int64_t>(pick(4)), 1, {}});
-                    body = kLater;
-                    bytes = {static_cast<std::uint8_t>(0x01 | p << 4), 0, 0};
+                case 0: {
+                    const int d = static_cast<int>(pick(8));
+                    int s = static_cast<int>(pick(8));
+                    if (d == 6 && s == 6) s = 7;
+                    body = Spell("MOV") + " " + Reg(d) + "," + (pick(2) ? " " : "") + Reg(s);
+                    bytes = {static_cast<std::uint8_t>(0x40 | d << 3 | s)};
                     break;
                 }
-                const std::int64_t v = pick(0x10000);
-                body = Spell("LXI") + " " + Spell(kPair[p]) + "," + Value(v, 16, here);
-                bytes = {static_cast<std::uint8_t>(0x01 | p << 4), static_cast<std::uint8_t>(v),
-                         static_cast<std::uint8_t>(v >> 8)};
-                break;
-            }
-            case 3: {
-                const int op = static_cast<int>(pick(8)), r = static_cast<int>(pick(8));
-                body = Spell(kAlu[op]) + " " + Reg(r);
-                bytes = {static_cast<std::uint8_t>(0x80 | op << 3 | r)};
-                break;
-            }
-            case 4: {
-                const int op = static_cast<int>(pick(8));
-                const std::int64_t v = pick(256);
-                body = Spell(kAluImm[op]) + " " + Value(v, 8, here);
-                bytes = {static_cast<std::uint8_t>(0xC6 | op << 3), static_cast<std::uint8_t>(v)};
-                break;
-            }
-            case 5: {
-                const int r = static_cast<int>(pick(8));
-                const bool inr = pick(2);
-                body = Spell(inr ? "INR" : "DCR") + " " + Reg(r);
-                bytes = {static_cast<std::uint8_t>((inr ? 0x04 : 0x05) | r << 3)};
-                break;
-            }
-            case 6: {
-                static const char* const kOps[] = {"INX", "DCX", "DAD"};
-                static const std::uint8_t kCodes[] = {0x03, 0x0B, 0x09};
-                const int op = static_cast<int>(pick(3)), p = static_cast<int>(pick(4));
-                body = Spell(kOps[op]) + " " + Spell(kPair[p]);
-                bytes = {static_cast<std::uint8_t>(kCodes[op] | p << 4)};
-                break;
-            }
-            case 7: {
-                const int p = static_cast<int>(pick(4));
-                const bool push = pick(2);
-                body = Spell(push ? "PUSH" : "POP") + " " + Spell(kStackPair[p]);
-                bytes = {static_cast<std::uint8_t>((push ? 0xC5 : 0xC1) | p << 4)};
-                break;
-            }
-            case 8: {
-                const bool store = pick(2), d = pick(2);
-                body = Spell(store ? "STAX" : "LDAX") + " " + Spell(d ? "D" : "B");
-                bytes = {static_cast<std::uint8_t>((store ? 0x02 : 0x0A) | (d ? 0x10 : 0))};
-                break;
-            }
-            case 9: {
-                // Jumps and calls, to a label (forward or back) or a number.
-                const std::uint32_t which = pick(3);
-                const int cc = static_cast<int>(pick(8));
-                const std::string name = which == 0 ? (pick(2) ? "JMP" : "CALL") : (which == 1 ? "J" : "C") + std::string(kCond[cc]);
-                const std::uint8_t code = which == 0 ? (name == "JMP" ? 0xC3 : 0xCD)
-                                                     : static_cast<std::uint8_t>((which == 1 ? 0xC2 : 0xC4) | cc << 3);
-                if (pick(3) != 0) {
-                    later.push_back({out_.size(), here, Spell(name) + " ", pick(labels_.size()), 0, 0, {}});
-                    body = kLater;
-                    bytes = {code, 0, 0};
-                } else {
-                    const std::int64_t v = pick(0x10000);
-                    body = Spell(name) + " " + Value(v, 16, here);
-                    bytes = {code, static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+                case 1: {
+                    const int r = static_cast<int>(pick(8));
+                    const std::int64_t v = pick(256);
+                    body = Spell("MVI") + " " + Reg(r) + "," + Value(v, 8, here);
+                    bytes = {static_cast<std::uint8_t>(0x06 | r << 3), static_cast<std::uint8_t>(v)};
+                    break;
                 }
-                break;
-            }
-            case 10: {
-                const int cc = static_cast<int>(pick(9));
-                if (cc == 8) {
-                    const int n = static_cast<int>(pick(8));
-                    body = Spell("RST") + " " + std::to_string(n);
-                    bytes = {static_cast<std::uint8_t>(0xC7 | n << 3)};
-                } else {
-                    body = Spell("R" + std::string(kCond[cc]));
-                    bytes = {static_cast<std::uint8_t>(0xC0 | cc << 3)};
-                }
-                break;
-            }
-            case 11: {
-                const Implied& i = kImplied[pick(std::size(kImplied))];
-                body = Spell(i.name);
-                bytes = {i.code};
-                break;
-            }
-            case 12: {
-                const Direct& d = kDirect[pick(std::size(kDirect))];
-                const std::int64_t v = pick(0x10000);
-                body = Spell(d.name) + " " + Value(v, 16, here);
-                bytes = {d.code, static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
-                if (pick(2)) {
-                    const bool in = pick(2);
-                    const std::int64_t port = pick(256);
-                    body = Spell(in ? "IN" : "OUT") + " " + Value(port, 8, here);
-                    bytes = {static_cast<std::uint8_t>(in ? 0xDB : 0xD3), static_cast<std::uint8_t>(port)};
-                }
-                break;
-            }
-            case 13: {
-                // Bytes: numbers, characters and strings mixed; the quote doubled inside.
-                body = Spell(db_) + " ";
-                const int items = 1 + static_cast<int>(pick(8));
-                for (int k = 0; k < items; ++k) {
-                    if (k > 0) body += pick(2) ? ", " : ",";
-                    if (pick(3) == 0) {
-                        static const char* const kStrings[] = {"Hello", "it''s", "a;b", "$", "8085 rules!"};
-                        static const char* const kChars[] = {"Hello", "it's", "a;b", "$", "8085 rules!"};
-                        const std::uint32_t s = pick(std::size(kStrings));
-                        body += std::string("'") + kStrings[s] + "'";
-                        for (const char* c = kChars[s]; *c; ++c) bytes.push_back(static_cast<std::uint8_t>(*c));
-                    } else {
-                        const std::int64_t v = pick(256);
-                        body += Value(v, 8, here);
-                        bytes.push_back(static_cast<std::uint8_t>(v));
+                case 2: {
+                    const int p = static_cast<int>(pick(4));
+                    if (pick(3) == 0 && !labels_.empty()) {
+                        later.push_back({out_.size(),
+                                         here,
+                                         Spell("LXI") + " " + Spell(kPair[p]) + ",",
+                                         pick(labels_.size()),
+                                         static_cast<std::int64_t>(pick(4)),
+                                         1,
+                                         {}});
+                        body = kLater;
+                        bytes = {static_cast<std::uint8_t>(0x01 | p << 4), 0, 0};
+                        break;
                     }
-                }
-                break;
-            }
-            case 14: {
-                body = Spell(dw_) + " ";
-                const int items = 1 + static_cast<int>(pick(4));
-                if (pick(3) == 0) {
-                    later.push_back({out_.size(), here, body, pick(labels_.size()), 0, 2, {}});
-                    body = kLater;
-                    bytes = {0, 0};
+                    const std::int64_t v = pick(0x10000);
+                    body = Spell("LXI") + " " + Spell(kPair[p]) + "," + Value(v, 16, here);
+                    bytes = {static_cast<std::uint8_t>(0x01 | p << 4), static_cast<std::uint8_t>(v),
+                             static_cast<std::uint8_t>(v >> 8)};
                     break;
                 }
-                for (int k = 0; k < items; ++k) {
-                    const std::int64_t v = pick(0x10000);
-                    body += (k > 0 ? "," : "") + Value(v, 16, here);
-                    bytes.push_back(static_cast<std::uint8_t>(v));
-                    bytes.push_back(static_cast<std::uint8_t>(v >> 8));
+                case 3: {
+                    const int op = static_cast<int>(pick(8)), r = static_cast<int>(pick(8));
+                    body = Spell(kAlu[op]) + " " + Reg(r);
+                    bytes = {static_cast<std::uint8_t>(0x80 | op << 3 | r)};
+                    break;
                 }
-                break;
-            }
-            case 15: {
-                // Space, now and then filled; or ORG a little further on.
-                const std::int64_t n2 = pick(24);
-                const std::uint32_t choice = pick(3);
-                if (choice == 0) {
-                    // Assemblers differ on what a label on an ORG names: keep it on a line of its own.
-                    if (!label.empty()) out_.push_back(colons_ ? Spell(label) + ":" : Spell(label));
-                    out_.push_back("\t" + Spell(org_) + " " + Number(location_ + n2, false));
+                case 4: {
+                    const int op = static_cast<int>(pick(8));
+                    const std::int64_t v = pick(256);
+                    body = Spell(kAluImm[op]) + " " + Value(v, 8, here);
+                    bytes = {static_cast<std::uint8_t>(0xC6 | op << 3), static_cast<std::uint8_t>(v)};
+                    break;
+                }
+                case 5: {
+                    const int r = static_cast<int>(pick(8));
+                    const bool inr = pick(2);
+                    body = Spell(inr ? "INR" : "DCR") + " " + Reg(r);
+                    bytes = {static_cast<std::uint8_t>((inr ? 0x04 : 0x05) | r << 3)};
+                    break;
+                }
+                case 6: {
+                    static const char* const kOps[] = {"INX", "DCX", "DAD"};
+                    static const std::uint8_t kCodes[] = {0x03, 0x0B, 0x09};
+                    const int op = static_cast<int>(pick(3)), p = static_cast<int>(pick(4));
+                    body = Spell(kOps[op]) + " " + Spell(kPair[p]);
+                    bytes = {static_cast<std::uint8_t>(kCodes[op] | p << 4)};
+                    break;
+                }
+                case 7: {
+                    const int p = static_cast<int>(pick(4));
+                    const bool push = pick(2);
+                    body = Spell(push ? "PUSH" : "POP") + " " + Spell(kStackPair[p]);
+                    bytes = {static_cast<std::uint8_t>((push ? 0xC5 : 0xC1) | p << 4)};
+                    break;
+                }
+                case 8: {
+                    const bool store = pick(2), d = pick(2);
+                    body = Spell(store ? "STAX" : "LDAX") + " " + Spell(d ? "D" : "B");
+                    bytes = {static_cast<std::uint8_t>((store ? 0x02 : 0x0A) | (d ? 0x10 : 0))};
+                    break;
+                }
+                case 9: {
+                    // Jumps and calls, to a label (forward or back) or a number.
+                    const std::uint32_t which = pick(3);
+                    const int cc = static_cast<int>(pick(8));
+                    const std::string name = which == 0 ? (pick(2) ? "JMP" : "CALL")
+                                                        : (which == 1 ? "J" : "C") + std::string(kCond[cc]);
+                    const std::uint8_t code =
+                        which == 0 ? (name == "JMP" ? 0xC3 : 0xCD)
+                                   : static_cast<std::uint8_t>((which == 1 ? 0xC2 : 0xC4) | cc << 3);
+                    if (pick(3) != 0) {
+                        later.push_back(
+                            {out_.size(), here, Spell(name) + " ", pick(labels_.size()), 0, 0, {}});
+                        body = kLater;
+                        bytes = {code, 0, 0};
+                    } else {
+                        const std::int64_t v = pick(0x10000);
+                        body = Spell(name) + " " + Value(v, 16, here);
+                        bytes = {code, static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+                    }
+                    break;
+                }
+                case 10: {
+                    const int cc = static_cast<int>(pick(9));
+                    if (cc == 8) {
+                        const int n = static_cast<int>(pick(8));
+                        body = Spell("RST") + " " + std::to_string(n);
+                        bytes = {static_cast<std::uint8_t>(0xC7 | n << 3)};
+                    } else {
+                        body = Spell("R" + std::string(kCond[cc]));
+                        bytes = {static_cast<std::uint8_t>(0xC0 | cc << 3)};
+                    }
+                    break;
+                }
+                case 11: {
+                    const Implied& i = kImplied[pick(std::size(kImplied))];
+                    body = Spell(i.name);
+                    bytes = {i.code};
+                    break;
+                }
+                case 12: {
+                    const Direct& d = kDirect[pick(std::size(kDirect))];
+                    const std::int64_t v = pick(0x10000);
+                    body = Spell(d.name) + " " + Value(v, 16, here);
+                    bytes = {d.code, static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+                    if (pick(2)) {
+                        const bool in = pick(2);
+                        const std::int64_t port = pick(256);
+                        body = Spell(in ? "IN" : "OUT") + " " + Value(port, 8, here);
+                        bytes = {static_cast<std::uint8_t>(in ? 0xDB : 0xD3),
+                                 static_cast<std::uint8_t>(port)};
+                    }
+                    break;
+                }
+                case 13: {
+                    // Bytes: numbers, characters and strings mixed; the quote doubled inside.
+                    body = Spell(db_) + " ";
+                    const int items = 1 + static_cast<int>(pick(8));
+                    for (int k = 0; k < items; ++k) {
+                        if (k > 0) body += pick(2) ? ", " : ",";
+                        if (pick(3) == 0) {
+                            static const char* const kStrings[] = {"Hello", "it''s", "a;b", "$",
+                                                                   "8085 rules!"};
+                            static const char* const kChars[] = {"Hello", "it's", "a;b", "$", "8085 rules!"};
+                            const std::uint32_t s = pick(std::size(kStrings));
+                            body += std::string("'") + kStrings[s] + "'";
+                            for (const char* c = kChars[s]; *c; ++c)
+                                bytes.push_back(static_cast<std::uint8_t>(*c));
+                        } else {
+                            const std::int64_t v = pick(256);
+                            body += Value(v, 8, here);
+                            bytes.push_back(static_cast<std::uint8_t>(v));
+                        }
+                    }
+                    break;
+                }
+                case 14: {
+                    body = Spell(dw_) + " ";
+                    const int items = 1 + static_cast<int>(pick(4));
+                    if (pick(3) == 0) {
+                        later.push_back({out_.size(), here, body, pick(labels_.size()), 0, 2, {}});
+                        body = kLater;
+                        bytes = {0, 0};
+                        break;
+                    }
+                    for (int k = 0; k < items; ++k) {
+                        const std::int64_t v = pick(0x10000);
+                        body += (k > 0 ? "," : "") + Value(v, 16, here);
+                        bytes.push_back(static_cast<std::uint8_t>(v));
+                        bytes.push_back(static_cast<std::uint8_t>(v >> 8));
+                    }
+                    break;
+                }
+                case 15: {
+                    // Space, now and then filled; or ORG a little further on.
+                    const std::int64_t n2 = pick(24);
+                    const std::uint32_t choice = pick(3);
+                    if (choice == 0) {
+                        // Assemblers differ on what a label on an ORG names: keep it on a line of its own.
+                        if (!label.empty()) out_.push_back(colons_ ? Spell(label) + ":" : Spell(label));
+                        out_.push_back("\t" + Spell(org_) + " " + Number(location_ + n2, false));
+                        location_ += static_cast<std::uint32_t>(n2);
+                        if (image_.empty())
+                            start_ = location_;  // before the first byte, an ORG moves the start
+                        continue;
+                    }
+                    if (choice == 1) {
+                        const std::int64_t fill = pick(256);
+                        body = Spell(ds_) + " " + Number(n2, true) + "," + Value(fill, 8, here);
+                        bytes.assign(static_cast<std::size_t>(n2), static_cast<std::uint8_t>(fill));
+                        break;
+                    }
+                    out_.push_back(Labelled(label, Spell(ds_) + " " + Value(n2, 8, here)));
                     location_ += static_cast<std::uint32_t>(n2);
-                    if (image_.empty()) start_ = location_;  // before the first byte, an ORG moves the start
                     continue;
                 }
-                if (choice == 1) {
-                    const std::int64_t fill = pick(256);
-                    body = Spell(ds_) + " " + Number(n2, true) + "," + Value(fill, 8, here);
-                    bytes.assign(static_cast<std::size_t>(n2), static_cast<std::uint8_t>(fill));
+                default:
+                    body = Spell("HLT");
+                    bytes = {0x76};
+                    halted = true;
                     break;
-                }
-                out_.push_back(Labelled(label, Spell(ds_) + " " + Value(n2, 8, here)));
-                location_ += static_cast<std::uint32_t>(n2);
-                continue;
-            }
-            default:
-                body = Spell("HLT");
-                bytes = {0x76};
-                halted = true;
-                break;
             }
             if (pick(6) == 0) body += "\t; " + std::string(pick(2) ? "why it's done" : "more");
             // CP/M's ASM: now and then two unlabelled statements on one line.
-            if (bangs_ && label.empty() && body != kLater && body.find(';') == std::string::npos && !out_.empty() &&
-                out_.back().starts_with("\t") && out_.back().find_first_of(";\x01") == std::string::npos) {
+            if (bangs_ && label.empty() && body != kLater && body.find(';') == std::string::npos &&
+                !out_.empty() && out_.back().starts_with("\t") &&
+                out_.back().find_first_of(";\x01") == std::string::npos) {
                 out_.back() += " ! " + body;
             } else {
                 out_.push_back(Labelled(label, body));
@@ -540,7 +576,9 @@ public:
         const std::uint32_t base = static_cast<std::uint32_t>(std::stoul(r.windowDigit, nullptr, 16)) << 12;
         for (std::uint32_t a = base; a < base + 0x1000; ++a) {
             const int row = m.window.rowOfAddress(Hex(a, 4));
-            if (row > 0 && m.window.data(row) != "00") image[static_cast<std::uint16_t>(a)] = static_cast<std::uint8_t>(std::stoul(m.window.data(row), nullptr, 16));
+            if (row > 0 && m.window.data(row) != "00")
+                image[static_cast<std::uint16_t>(a)] =
+                    static_cast<std::uint8_t>(std::stoul(m.window.data(row), nullptr, 16));
         }
         return image;
     }

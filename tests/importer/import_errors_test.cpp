@@ -56,14 +56,26 @@ TEST(ImportErrors, EachWithItsLine)
         {"long string in a value", {"  MVI A,'abc'"}, 1, "too long"},
         {"missing value", {"  MVI A,"}, 1, "missing"},
         {"stray character", {"  MVI A,5#"}, 1, "unexpected"},
-        {"ORG backward over code", {"  ORG 2000H", "  NOP", "  NOP", "  ORG 2001H", "  NOP"}, 4, "goes back over code"},
+        {"ORG backward over code",
+         {"  ORG 2000H", "  NOP", "  NOP", "  ORG 2001H", "  NOP"},
+         4,
+         "goes back over code"},
         {"ORG back past code", {"  ORG 2100H", "  NOP", "  ORG 2000H", "  HLT"}, 3, "line 2 placed 2100"},
-        {"code over a reservation", {"  ORG 2000H", "  DS 4", "  ORG 2002H", "  NOP"}, 4, "over those of line 2"},
+        {"code over a reservation",
+         {"  ORG 2000H", "  DS 4", "  ORG 2002H", "  NOP"},
+         4,
+         "over those of line 2"},
         {"ORG beyond FFFF", {"  ORG 10000H"}, 1, "does not fit 16 bits"},
-        {"bytes in another block", {"  ORG 2000H", "  NOP", "  ORG 3000H", "  NOP"}, 4, "outside the 4 KB block"},
+        {"bytes in another block",
+         {"  ORG 2000H", "  NOP", "  ORG 3000H", "  NOP"},
+         4,
+         "outside the 4 KB block"},
         {"the block's last address", {"  ORG 2FFEH", "  NOP", "  NOP"}, 3, "2FFF, cannot hold a byte"},
         {"an instruction across the last address", {"  ORG 2FFDH", "  LXI H,0"}, 2, "cannot hold a byte"},
-        {"a reservation out of the block before code", {"  ORG 2FF0H", "  NOP", "  DS 20H", "  NOP"}, 3, "run outside the 4 KB block"},
+        {"a reservation out of the block before code",
+         {"  ORG 2FF0H", "  NOP", "  DS 20H", "  NOP"},
+         3,
+         "run outside the 4 KB block"},
         {"past FFFF", {"  ORG 0FFFFH", "  LXI H,0"}, 2, "past address FFFF"},
         {"values that never settle", {"  ORG X", "X EQU $+1", "  NOP"}, 0, "do not settle"},
         {"DS with three operands", {"  DS 4,0FFH,1"}, 1, "a byte to fill them with"},
@@ -126,7 +138,8 @@ TEST(ImportHostile, HugeLinesFilesAndNesting)
     EXPECT_GT(comment.lines.size(), 20000u);
     for (const auto& l : comment.lines) ASSERT_LE(l.size(), 48u);
 
-    const auto nested = ImportStandardSource("  MVI A," + std::string(100000, '(') + "1" + std::string(100000, ')'));
+    const auto nested =
+        ImportStandardSource("  MVI A," + std::string(100000, '(') + "1" + std::string(100000, ')'));
     EXPECT_TRUE(HasFinding(nested, 1, Level::Error, "nested too deeply"));
     const auto minus = ImportStandardSource("  MVI A," + std::string(100000, '-') + "1");
     EXPECT_TRUE(HasFinding(minus, 1, Level::Error, "nested too deeply"));
@@ -178,7 +191,8 @@ TEST(DetectSourceKind, TellsTheThreeApart)
         std::string text;
         SourceKind kind;
     } cases[] = {
-        {"own lines", "!! sum\nLXI H,2050\nLOOP: ADD M\nJNZ LOOP\nTTTT: !!\n!!DB 01,02\nHLT\n", SourceKind::OwnLines},
+        {"own lines", "!! sum\nLXI H,2050\nLOOP: ADD M\nJNZ LOOP\nTTTT: !!\n!!DB 01,02\nHLT\n",
+         SourceKind::OwnLines},
         {"own lines with CR LF", "MVI A,05\r\nRST 7\r\nPUSH PSW\r\n", SourceKind::OwnLines},
         {"semicolon comments", "MVI A,05 ; five\nHLT\n", SourceKind::Standard},
         {"indented", "        MVI A,05\n        HLT\n", SourceKind::Standard},

@@ -33,7 +33,8 @@ inline ImportResult Import(const std::vector<std::string>& lines, int radix = 10
 inline std::string Describe(const ImportResult& r)
 {
     std::string out;
-    for (const auto& f : r.report) out += std::to_string(f.line) + " " + LevelName(f.level) + ": " + f.message + "\n";
+    for (const auto& f : r.report)
+        out += std::to_string(f.line) + " " + LevelName(f.level) + ": " + f.message + "\n";
     return out;
 }
 
@@ -46,7 +47,8 @@ inline bool HasFinding(const ImportResult& r, int line, Level level, const std::
 }
 
 // The bytes a program's lines place in Full 8085 mode, by address.
-inline std::map<std::uint16_t, std::uint8_t> FullImage(const std::vector<std::string>& lines, const std::string& start)
+inline std::map<std::uint16_t, std::uint8_t> FullImage(const std::vector<std::string>& lines,
+                                                       const std::string& start)
 {
     const OwnProgram p = AssembleOwnLines(lines, start, true);
     EXPECT_TRUE(p.ok()) << "the lines do not assemble";

@@ -20,59 +20,87 @@ TEST(ImportLayout, StatementsDataAndOrigins)
 {
     const LayoutCase cases[] = {
         {"every operand form",
-         {"  mov a,b", "  mvi m,3ch", "  lxi sp,20ffh", "  lda 2050h", "  stax d", "  inr m", "  dad sp", "  push psw",
-          "  pop b", "  rst 7", "  in 21h", "  out 0", "  xchg", "  sphl"},
-         {"!!ORG 0000", "MOV A,B", "MVI M,3C", "LXI SP,20FF", "LDA 2050", "STAX D", "INR M", "DAD SP", "PUSH PSW",
-          "POP B", "RST 7", "IN 21", "OUT 00", "XCHG", "SPHL"},
-         "0000", "0"},
+         {"  mov a,b", "  mvi m,3ch", "  lxi sp,20ffh", "  lda 2050h", "  stax d", "  inr m", "  dad sp",
+          "  push psw", "  pop b", "  rst 7", "  in 21h", "  out 0", "  xchg", "  sphl"},
+         {"!!ORG 0000", "MOV A,B", "MVI M,3C", "LXI SP,20FF", "LDA 2050", "STAX D", "INR M", "DAD SP",
+          "PUSH PSW", "POP B", "RST 7", "IN 21", "OUT 00", "XCHG", "SPHL"},
+         "0000",
+         "0"},
         {"DB DW DS",
-         {"  ORG 2000H", "  DB 1,2,3", "  DB 'it''s',\"AB\"", "  DW 1234H,5", "  DS 10", "  DEFB 0", "  .WORD 0FFFFH",
-          "  DEFS 2", "  .BYTE 'Z'-1"},
-         {"!!ORG 2000", "!!DB 01,02,03", "!!DB 69,74,27,73,41,42", "!!DW 1234,0005", "!!DS 000A", "!!DB 00", "!!DW FFFF",
-          "!!DS 0002", "!!DB 59"},
-         "2000", "2"},
+         {"  ORG 2000H", "  DB 1,2,3", "  DB 'it''s',\"AB\"", "  DW 1234H,5", "  DS 10", "  DEFB 0",
+          "  .WORD 0FFFFH", "  DEFS 2", "  .BYTE 'Z'-1"},
+         {"!!ORG 2000", "!!DB 01,02,03", "!!DB 69,74,27,73,41,42", "!!DW 1234,0005", "!!DS 000A", "!!DB 00",
+          "!!DW FFFF", "!!DS 0002", "!!DB 59"},
+         "2000",
+         "2"},
         {"ORG forward",
-         {"  ORG 2000H", "  NOP", "  ORG 2010H", "  HLT"}, {"!!ORG 2000", "NOP", "!!ORG 2010", "HLT"}, "2000", "2"},
+         {"  ORG 2000H", "  NOP", "  ORG 2010H", "  HLT"},
+         {"!!ORG 2000", "NOP", "!!ORG 2010", "HLT"},
+         "2000",
+         "2"},
         {"ORG back into a gap",
          {"  ORG 2000H", "  NOP", "  ORG 2100H", "  ORG 2050H", "  HLT"},
-         {"!!ORG 2000", "NOP", "!!ORG 2100", "!!ORG 2050", "HLT"}, "2000", "2"},
+         {"!!ORG 2000", "NOP", "!!ORG 2100", "!!ORG 2050", "HLT"},
+         "2000",
+         "2"},
         {"every ORG before the first byte sets the start",
          {"  ORG 2100H", "BUF: DS 4", "  ORG 2000H", "  LXI H,BUF"},
-         {"!!ORG 2100", "BUFX: !!DS 0004", "!!ORG 2000", "LXI H,2100"}, "2000", "2"},
+         {"!!ORG 2100", "BUFX: !!DS 0004", "!!ORG 2000", "LXI H,2100"},
+         "2000",
+         "2"},
         {"code before any ORG starts at 0000",
-         {"  NOP", "  ORG 10H", "  HLT"}, {"!!ORG 0000", "NOP", "!!ORG 0010", "HLT"}, "0000", "0"},
-        {"END ends the source",
-         {"  NOP", "  END", "  this is not read"}, {"!!ORG 0000", "NOP"}, "0000", "0"},
+         {"  NOP", "  ORG 10H", "  HLT"},
+         {"!!ORG 0000", "NOP", "!!ORG 0010", "HLT"},
+         "0000",
+         "0"},
+        {"END ends the source", {"  NOP", "  END", "  this is not read"}, {"!!ORG 0000", "NOP"}, "0000", "0"},
         {"mixed code and data",
-         {"        ORG 0800H", "START:  LXI SP,STACK", "        CALL SUB1", "        HLT", "SUB1:   MVI A,'*'",
-          "        RET", "TABLE:  DB 1,2", "        DW START", "BUF:    DS 4", "STACK   EQU 0900H"},
+         {"        ORG 0800H", "START:  LXI SP,STACK", "        CALL SUB1", "        HLT",
+          "SUB1:   MVI A,'*'", "        RET", "TABLE:  DB 1,2", "        DW START", "BUF:    DS 4",
+          "STACK   EQU 0900H"},
          {"!!ORG 0800", "STAR: LXI SP,0900", "CALL SUB1", "HLT", "SUB1: MVI A,2A", "RET", "TABL: !!DB 01,02",
           "!!DW 0800", "BUFX: !!DS 0004"},
-         "0800", "0"},
+         "0800",
+         "0"},
         {"labels alone, several on one address, before an ORG, at the end",
-         {"  ORG 2000H", "ALFA:", "; between", "BRAV:", "  NOP", "THRE:", "  ORG 2010H", "FOUR: JMP ALFA", "FIVE:"},
-         {"!!ORG 2000", "!! between", "ALFA: !!", "BRAV: NOP", "THRE: !!", "!!ORG 2010", "FOUR: JMP ALFA", "FIVE: !!"},
-         "2000", "2"},
+         {"  ORG 2000H", "ALFA:", "; between", "BRAV:", "  NOP", "THRE:", "  ORG 2010H", "FOUR: JMP ALFA",
+          "FIVE:"},
+         {"!!ORG 2000", "!! between", "ALFA: !!", "BRAV: NOP", "THRE: !!", "!!ORG 2010", "FOUR: JMP ALFA",
+          "FIVE: !!"},
+         "2000",
+         "2"},
         {"a label on an ORG names the new address",
          {"  ORG 2000H", "  NOP", "HERE: ORG 2005H", "  JMP HERE"},
-         {"!!ORG 2000", "NOP", "!!ORG 2005", "HERE: JMP HERE"}, "2000", "2"},
+         {"!!ORG 2000", "NOP", "!!ORG 2005", "HERE: JMP HERE"},
+         "2000",
+         "2"},
         {"jumps: a plain label is a tag, anything else an address",
-         {"  ORG 2000H", "AT EQU 2000H", "LOOP: JMP LOOP", "  JNZ LOOP+1", "  CALL AT", "  JC $", "  CZ 1234H"},
-         {"!!ORG 2000", "LOOP: JMP LOOP", "JNZ 2001", "CALL 2000", "JC 2009", "CZ 1234"}, "2000", "2"},
+         {"  ORG 2000H", "AT EQU 2000H", "LOOP: JMP LOOP", "  JNZ LOOP+1", "  CALL AT", "  JC $",
+          "  CZ 1234H"},
+         {"!!ORG 2000", "LOOP: JMP LOOP", "JNZ 2001", "CALL 2000", "JC 2009", "CZ 1234"},
+         "2000",
+         "2"},
         {"comments: own lines, trailing ones just before their statement",
          {"; header", "LOOP: DCR B ; count down", "  JNZ LOOP;again", ";", "*old style"},
          {"!!ORG 0000", "!! header", "!! count down", "LOOP: DCR B", "!! again", "JNZ LOOP", "!! old style"},
-         "0000", "0"},
+         "0000",
+         "0"},
         {"labels without a colon, in column one",
-         {"loop dcr b", "     jnz loop", "done", "     hlt"}, {"!!ORG 0000", "LOOP: DCR B", "JNZ LOOP", "DONE: HLT"},
-         "0000", "0"},
+         {"loop dcr b", "     jnz loop", "done", "     hlt"},
+         {"!!ORG 0000", "LOOP: DCR B", "JNZ LOOP", "DONE: HLT"},
+         "0000",
+         "0"},
         {"a data area outside the block is left out",
-         {"  ORG 2000H", "  LXI H,BUF", "  HLT", "  ORG 8000H", "BUF: DS 16"}, {"!!ORG 2000", "LXI H,8000", "HLT"},
-         "2000", "2"},
+         {"  ORG 2000H", "  LXI H,BUF", "  HLT", "  ORG 8000H", "BUF: DS 16"},
+         {"!!ORG 2000", "LXI H,8000", "HLT"},
+         "2000",
+         "2"},
         {"skipped listing directives",
-         {"  TITLE 'x'", "  CPU 8085", "$MOD85", "  .8085", "  PAGE 60", "  NOP"}, {"!!ORG 0000", "NOP"}, "0000", "0"},
-        {"upper block",
-         {"  ORG 0F000H", "  NOP"}, {"!!ORG F000", "NOP"}, "F000", "F"},
+         {"  TITLE 'x'", "  CPU 8085", "$MOD85", "  .8085", "  PAGE 60", "  NOP"},
+         {"!!ORG 0000", "NOP"},
+         "0000",
+         "0"},
+        {"upper block", {"  ORG 0F000H", "  NOP"}, {"!!ORG F000", "NOP"}, "F000", "F"},
     };
     for (const auto& c : cases) {
         const auto r = Import(c.source);
@@ -90,9 +118,9 @@ TEST(ImportLayout, TagsAreShortUniqueAndNeverHex)
         const char* label;
         const char* tag;
     } single[] = {
-        {"loop", "LOOP"}, {"nxt_byte", "NXTB"}, {"x", "XXXX"}, {"ab", "ABXX"}, {"face", "FACG"},
-        {"add1", "ADDG"}, {"_1x", "L1XX"}, {"?", "LXXX"}, {"@1234", "L123"}, {"bee", "BEEX"},
-        {"Next.Item", "NEXT"}, {"a$b", "ABXX"},
+        {"loop", "LOOP"},  {"nxt_byte", "NXTB"}, {"x", "XXXX"},         {"ab", "ABXX"},
+        {"face", "FACG"},  {"add1", "ADDG"},     {"_1x", "L1XX"},       {"?", "LXXX"},
+        {"@1234", "L123"}, {"bee", "BEEX"},      {"Next.Item", "NEXT"}, {"a$b", "ABXX"},
     };
     for (const auto& c : single) {
         const auto r = Import({std::string(c.label) + ": JMP " + c.label});
@@ -104,9 +132,11 @@ TEST(ImportLayout, TagsAreShortUniqueAndNeverHex)
 
     // A label that already is a good tag keeps it, even when a longer
     // label before it would shorten to the same.
-    const auto r = Import({"loop1: NOP", "loop2: NOP", "LOO1: NOP", "loop3: NOP", "beef: NOP", "  JMP loop3"});
+    const auto r =
+        Import({"loop1: NOP", "loop2: NOP", "LOO1: NOP", "loop3: NOP", "beef: NOP", "  JMP loop3"});
     ASSERT_TRUE(r.ok()) << Describe(r);
-    const Lines expected = {"!!ORG 0000", "LOOP: NOP", "LOO2: NOP", "LOO1: NOP", "LOO3: NOP", "BEEG: NOP", "JMP LOO3"};
+    const Lines expected = {"!!ORG 0000", "LOOP: NOP", "LOO2: NOP", "LOO1: NOP",
+                            "LOO3: NOP",  "BEEG: NOP", "JMP LOO3"};
     EXPECT_EQ(r.lines, expected);
     EXPECT_TRUE(HasFinding(r, 1, Level::Note, "label 'loop1' becomes tag LOOP"));
     EXPECT_FALSE(HasFinding(r, 3, Level::Note, "becomes"));
@@ -118,8 +148,9 @@ TEST(ImportLayout, NoLineIsLongerThan48Characters)
     for (int i = 0; i < 30; ++i) bytes += (i ? "," : "") + std::to_string(i);
     for (int i = 0; i < 17; ++i) words += (i ? "," : "") + std::to_string(i);
     const std::string comment(130, 'c');
-    const auto r = Import({"DATA: DB " + bytes, "  DW " + words, "; " + comment, "  NOP ; a b c d e f g h i j k l m n o p q r s t u v w x y z",
-                           "WRDS: DW " + words});
+    const auto r =
+        Import({"DATA: DB " + bytes, "  DW " + words, "; " + comment,
+                "  NOP ; a b c d e f g h i j k l m n o p q r s t u v w x y z", "WRDS: DW " + words});
     ASSERT_TRUE(r.ok()) << Describe(r);
     for (const auto& l : r.lines) EXPECT_LE(l.size(), 48u) << l;
     // "DATA: !!DB " leaves room for 12 bytes, "!!DB " for 14; "!!DW " for 8 words, with a tag 7.
@@ -154,8 +185,8 @@ TEST(ImportLayout, CommentTextIsKeptPrintable)
 TEST(ImportLayout, LineEndsOfEveryKind)
 {
     const Lines expected = {"!!ORG 0000", "MVI A,05", "HLT", "NOP"};
-    for (const char* text : {"  MVI A,5\n  HLT\n  NOP\n", "  MVI A,5\r\n  HLT\r\n  NOP", "  MVI A,5\r  HLT\r  NOP\r",
-                             "  MVI A,5\r\n  HLT\n  NOP\x1A\x1A\x1A"}) {
+    for (const char* text : {"  MVI A,5\n  HLT\n  NOP\n", "  MVI A,5\r\n  HLT\r\n  NOP",
+                             "  MVI A,5\r  HLT\r  NOP\r", "  MVI A,5\r\n  HLT\n  NOP\x1A\x1A\x1A"}) {
         const auto r = ImportStandardSource(text);
         ASSERT_TRUE(r.ok()) << Describe(r);
         EXPECT_EQ(r.lines, expected);

@@ -22,8 +22,8 @@ TEST(TagNames, ManyLabelsOfOneNameStayUniqueAndReadable)
     // LOOP, then LOO1..LOO9, LOOG..LOOZ (LOOP itself among them is taken,
     // so the 20th label gets LOOQ and the 29th is the last with LOO),
     // LO10..LO99, then Q and base 36.
-    const std::map<int, std::string> expected = {{0, "LOOP"},  {1, "LOO1"},  {9, "LOO9"},   {10, "LOOG"},
-                                                 {18, "LOOO"}, {19, "LOOQ"}, {28, "LOOZ"},  {29, "LO10"},
+    const std::map<int, std::string> expected = {{0, "LOOP"},   {1, "LOO1"},   {9, "LOO9"},  {10, "LOOG"},
+                                                 {18, "LOOO"},  {19, "LOOQ"},  {28, "LOOZ"}, {29, "LO10"},
                                                  {118, "LO99"}, {119, "Q000"}, {120, "Q001"}};
     for (int i = 0; i < 300; ++i) {
         const std::string tag = namer.Assign("LOOP_" + std::to_string(i));
@@ -40,8 +40,9 @@ TEST(TagNames, GoodTagsAreFourCharactersNotAllHex)
     const struct {
         const char* tag;
         bool good;
-    } cases[] = {{"LOOP", true}, {"L000", true}, {"ZZZZ", true}, {"ABCD", false}, {"12AB", false}, {"1ABG", false},
-                 {"LOO", false}, {"LOOPS", false}, {"lo0p", false}, {"LO P", false}, {"FAC0", false}};
+    } cases[] = {{"LOOP", true},  {"L000", true},  {"ZZZZ", true}, {"ABCD", false},
+                 {"12AB", false}, {"1ABG", false}, {"LOO", false}, {"LOOPS", false},
+                 {"lo0p", false}, {"LO P", false}, {"FAC0", false}};
     for (const auto& c : cases) EXPECT_EQ(IsGoodTag(c.tag), c.good) << c.tag;
 }
 

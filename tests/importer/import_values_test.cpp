@@ -74,13 +74,14 @@ TEST(ImportValues, BytesTakeMinus128To255)
         const char* operand;
         const char* byte;  // nullptr: refused
     } cases[] = {
-        {"255", "FF"}, {"-128", "80"}, {"-1", "FF"}, {"NOT 0", "FF"}, {"'$'", "24"},
-        {"256", nullptr}, {"-129", nullptr}, {"'AB'", nullptr},
+        {"255", "FF"}, {"-128", "80"},   {"-1", "FF"},      {"NOT 0", "FF"},
+        {"'$'", "24"}, {"256", nullptr}, {"-129", nullptr}, {"'AB'", nullptr},
     };
     for (const auto& c : cases) {
         const auto r = Import({"  MVI A," + std::string(c.operand)});
         if (c.byte == nullptr) {
-            EXPECT_TRUE(HasFinding(r, 1, Level::Error, "does not fit a byte")) << c.operand << "\n" << Describe(r);
+            EXPECT_TRUE(HasFinding(r, 1, Level::Error, "does not fit a byte")) << c.operand << "\n"
+                                                                               << Describe(r);
             EXPECT_TRUE(r.lines.empty());
         } else {
             ASSERT_TRUE(r.ok()) << c.operand << "\n" << Describe(r);
@@ -129,7 +130,8 @@ TEST(ImportValues, SymbolsAndForwardReferences)
     // Four MVIs at 0000-0007, LXI at 0008, MVI E at 000B, DS 3 at 000D:
     // LATER is 0010 and SIZE 16 - 10.
     const std::vector<std::string> expected = {
-        "!!ORG 0000", "MVI A,0A", "MVI B,01", "MVI C,02", "MVI D,07", "LXI H,0010", "MVI E,06", "!!DS 0003", "LATE: NOP",
+        "!!ORG 0000", "MVI A,0A", "MVI B,01",  "MVI C,02",  "MVI D,07",
+        "LXI H,0010", "MVI E,06", "!!DS 0003", "LATE: NOP",
     };
     EXPECT_EQ(r.lines, expected);
 }
