@@ -3,11 +3,12 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_LONG_SECONDS ?= 600
 FUZZ_TARGETS = project_file assembler executor key_filters importer grading_task
 JOBS       ?= 2
 CMAKE_ARGS ?=
 
-.PHONY: deps configure build run test test-fast test-asan bench fuzz install clean
+.PHONY: deps configure build run test test-fast test-asan bench fuzz fuzz-long package package-check install clean
 
 deps:
 	@tools/install-deps
@@ -53,6 +54,37 @@ fuzz: deps
 	  if [ "$$(cat $(FUZZ_BUILD)/fuzz_$$t.rc)" != 0 ]; then tail -n 60 $(FUZZ_BUILD)/fuzz_$$t.log; failed=1; fi; \
 	  echo "fuzz_$$t: $$(grep -ho 'number_of_executed_units: [0-9]*' $(FUZZ_BUILD)/fuzz_$$t.log) in $(FUZZ_SECONDS) s"; \
 	done; exit $$failed
+
+# Every fuzz target for FUZZ_LONG_SECONDS, side by side, on the kept corpus. The inputs that
+# reach new code are merged into fuzz/corpus/<target>/, ready to commit.
+fuzz-long: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANTA_BUILD_FUZZ=ON \
+	  -DKORVANTA_BUILD_APP=OFF -DKORVANTA_BUILD_TESTS=OFF -DKORVANTA_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@mkdir -p $(FUZZ_BUILD)/artifacts
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p fuzz/corpus/$$t; rm -rf $(FUZZ_BUILD)/new/$$t; mkdir -p $(FUZZ_BUILD)/new/$$t; \
+	  ( $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_LONG_SECONDS) -timeout=30 -rss_limit_mb=2048 \
+	      -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- $(FUZZ_BUILD)/new/$$t fuzz/corpus/$$t \
+	      > $(FUZZ_BUILD)/fuzz_long_$$t.log 2>&1; echo $$? > $(FUZZ_BUILD)/fuzz_long_$$t.rc ) & \
+	done; wait; \
+	failed=0; for t in $(FUZZ_TARGETS); do \
+	  log=$(FUZZ_BUILD)/fuzz_long_$$t.log; \
+	  if [ "$$(cat $(FUZZ_BUILD)/fuzz_long_$$t.rc)" != 0 ]; then tail -n 60 $$log; failed=1; continue; fi; \
+	  $(FUZZ_BUILD)/fuzz/fuzz_$$t -merge=1 fuzz/corpus/$$t $(FUZZ_BUILD)/new/$$t > $(FUZZ_BUILD)/fuzz_merge_$$t.log 2>&1 \
+	    || { tail -n 20 $(FUZZ_BUILD)/fuzz_merge_$$t.log; failed=1; continue; }; \
+	  echo "fuzz_$$t: $$(grep -ho 'number_of_executed_units: [0-9]*' $$log | grep -o '[0-9]*') runs in $(FUZZ_LONG_SECONDS) s," \
+	    "$$(grep -o 'cov: [0-9]* ft: [0-9]*' $$log | tail -n 1)," \
+	    "$$(grep -o '[0-9]* new files' $(FUZZ_BUILD)/fuzz_merge_$$t.log | tail -n 1 || echo '0 new files') kept in fuzz/corpus/$$t"; \
+	done; exit $$failed
+
+# The Debian package from the normal build folder: build/korvanta_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Only the package's checks (make test runs them with everything else).
+package-check: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R '^packaging\.'
 
 bench: build
 	$(BUILD)/bench/korvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
