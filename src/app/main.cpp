@@ -118,9 +118,10 @@ int main(int argc, char** argv)
     QObject::connect(&recent, &RecentFiles::openRequested, &window, [&sim](const QString& file) {
         sim.documents.OpenProjectFrom(QFile::encodeName(file).toStdString());
     });
-    // The File menu is the window's; the list joins it once it is there.
+    // The File menu is the window's; the list goes under its Open entry, before
+    // Save (toolbar button 3).
     if (auto* fileMenu = window.findChild<QMenu*>(QStringLiteral("menuFile")))
-        fileMenu->addMenu(recent.createMenu(fileMenu));
+        recent.addMenuTo(fileMenu, window.toolbarButton(3));
 
     RecoveryKeeper keeper(sim, RecoveryKeeper::defaultFolder(), RecoveryKeeper::defaultInterval());
     keeper.onRestoring = [&recent](bool restoring) { recent.setPaused(restoring); };

@@ -51,8 +51,8 @@ QStringList RecentFiles::files()
 
 void RecentFiles::follow(Documents& documents)
 {
-    auto remember = [this](const std::string& name) {
-        if (!paused_) add(QString::fromStdString(name));
+    auto remember = [this, alive = std::weak_ptr<int>(alive_)](const std::string& name) {
+        if (!alive.expired() && !paused_) add(QString::fromStdString(name));
     };
     documents.projectOpened.connect(remember);
     documents.projectSaved.connect(remember);
@@ -65,6 +65,13 @@ QMenu* RecentFiles::createMenu(QWidget* parent)
     // Filled on every showing, so that files deleted meanwhile are gone.
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillMenu(menu); });
     fillMenu(menu);
+    return menu;
+}
+
+QMenu* RecentFiles::addMenuTo(QMenu* fileMenu, QAction* before)
+{
+    QMenu* menu = createMenu(fileMenu);
+    fileMenu->insertMenu(fileMenu->actions().contains(before) ? before : nullptr, menu);
     return menu;
 }
 

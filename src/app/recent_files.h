@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QStringList>
 
+#include <memory>
+
+class QAction;
 class QMenu;
 class QSettings;
 class QWidget;
@@ -31,7 +34,8 @@ public:
     // The remembered files that still exist; the missing ones are forgotten.
     QStringList files();
 
-    // Every project that documents opens or saves is added.
+    // Every project that documents opens or saves is added, for as long as
+    // this list lives.
     void follow(Documents& documents);
     // While paused, follow() adds nothing: a recovery copy is opened like a
     // project but is no file of the user's.
@@ -40,6 +44,9 @@ public:
     // An "Open Recent" menu that lists the files each time it opens, with a
     // clear entry at the end.
     QMenu* createMenu(QWidget* parent);
+    // The same menu put into fileMenu just before the entry before, or at the
+    // end when before is not one of its entries.
+    QMenu* addMenuTo(QMenu* fileMenu, QAction* before);
     void fillMenu(QMenu* menu);
 
 Q_SIGNALS:
@@ -50,6 +57,9 @@ private:
 
     QSettings& settings_;
     bool paused_ = false;
+    // What follow() connects holds a weak reference: whichever of this list
+    // and the Documents goes first, neither calls into the other afterwards.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace korvanta::app

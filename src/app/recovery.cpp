@@ -224,7 +224,9 @@ RecoveryKeeper::RecoveryKeeper(Simulator& sim, const QString& folder, std::chron
     // written once per interval.
     timer_.setInterval(std::max(std::chrono::milliseconds(1), interval_ / 10));
     connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
-    sim_.documents.projectSaved.connect([this](const std::string&) { discardCopy(); });
+    sim_.documents.projectSaved.connect([this, alive = std::weak_ptr<int>(alive_)](const std::string&) {
+        if (!alive.expired()) discardCopy();
+    });
 }
 
 RecoveryKeeper::~RecoveryKeeper()
@@ -339,8 +341,11 @@ bool RecoveryKeeper::offerRestore(const Ask& ask, const Report& report)
         if (!readable(copy.filePath())) {
             const QString aside = freeName(dir, QStringLiteral("damaged-") + session);
             dir.rename(copy.fileName(), aside);
-            report(tr("A recovery copy of an unsaved project could not be read. It has been set aside as %1.")
-                       .arg(QDir::toNativeSeparators(aside)));
+            report(
+                QCoreApplication::translate(
+                    "RecoveryKeeper",
+                    "A recovery copy of an unsaved project could not be read. It has been set aside as %1.")
+                    .arg(QDir::toNativeSeparators(aside)));
             continue;
         }
         const QDateTime written = copy.lastModified();

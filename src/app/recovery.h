@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "documents/file_store.h"
@@ -26,8 +27,10 @@ class Simulator;
 
 namespace korvanta::app {
 
+// No Q_OBJECT: it has no signals of its own, and the moc code of the window's
+// library is one object file, which would pull every widget into the small
+// test driver that is started a hundred times.
 class RecoveryKeeper : public QObject {
-    Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds kInterval{30000};
 
@@ -93,6 +96,9 @@ private:
     std::string written_;  // what the copy on disk holds; empty when there is none
     bool busy_ = false;
     bool crashHandler_ = false;
+    // The simulator may outlive this keeper (a test makes several for one),
+    // or go first: what the keeper connects to it checks this.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     DiskFileStore store_;
 };
 
