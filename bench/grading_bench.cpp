@@ -79,7 +79,8 @@ void BM_GradeClassOf500(benchmark::State& state)
     const std::vector<std::string> paths = WriteClass(dir, 500);
     for (auto _ : state) {
         const std::vector<SubmissionResult> results = GradeAll(task, paths, static_cast<int>(state.range(0)));
-        if (results.size() != paths.size() || results[0].points != 5) state.SkipWithError("the class was not graded");
+        if (results.size() != paths.size() || results[0].points != 5)
+            state.SkipWithError("the class was not graded");
         benchmark::DoNotOptimize(results);
     }
 }

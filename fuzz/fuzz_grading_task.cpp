@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const TaskCase& c : task.cases) {
         KORVANTA_REQUIRE(!c.name.empty() && names.insert(c.name).second);
         KORVANTA_REQUIRE(c.points >= 0);
-        for (const auto& [name, value] : c.setup.registers) KORVANTA_REQUIRE(value.size() == 2 && upperHex(value));
+        for (const auto& [name, value] : c.setup.registers)
+            KORVANTA_REQUIRE(value.size() == 2 && upperHex(value));
         for (const ByteRow& row : c.expect.memory) {
             KORVANTA_REQUIRE(row.address.size() == 4 && upperHex(row.address));
             KORVANTA_REQUIRE(!row.bytes.empty());
@@ -54,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Written back as --record writes it, the task reads the same.
-    const TaskParse again = ParseTask(parsed.document.dump(2, ' ', false, Json::error_handler_t::replace), "fuzz");
+    const TaskParse again =
+        ParseTask(parsed.document.dump(2, ' ', false, Json::error_handler_t::replace), "fuzz");
     KORVANTA_REQUIRE(again.task.has_value());
     KORVANTA_REQUIRE(again.task->cases.size() == task.cases.size());
     KORVANTA_REQUIRE(again.task->maxPoints() == task.maxPoints());

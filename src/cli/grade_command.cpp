@@ -62,7 +62,8 @@ bool loadTask(const std::string& path, TaskParse& parsed, std::string& text)
         UsageError(path + ": " + parsed.error);
         return false;
     }
-    for (const std::string& warning : parsed.warnings) std::cerr << "korvanta-cli: " << path << ": " << warning << '\n';
+    for (const std::string& warning : parsed.warnings)
+        std::cerr << "korvanta-cli: " << path << ": " << warning << '\n';
     return true;
 }
 
@@ -74,8 +75,8 @@ public:
         if (!shown_) return;
         constexpr std::size_t kWidth = 30;
         const std::size_t filled = total_ == 0 ? kWidth : done * kWidth / total_;
-        std::cerr << "\rgrading [" << std::string(filled, '#') << std::string(kWidth - filled, '.') << "] " << done
-                  << '/' << total_ << std::flush;
+        std::cerr << "\rgrading [" << std::string(filled, '#') << std::string(kWidth - filled, '.') << "] "
+                  << done << '/' << total_ << std::flush;
     }
     void clear()
     {
@@ -89,7 +90,8 @@ private:
 
 int record(const GradeOptions& options)
 {
-    if (!options.csv.empty() || options.json) return UsageError("--record writes the task; it takes no --csv or --json");
+    if (!options.csv.empty() || options.json)
+        return UsageError("--record writes the task; it takes no --csv or --json");
     if (options.submissions.size() != 1)
         return UsageError("--record takes the task and one reference solution, not " +
                           std::to_string(options.submissions.size()));
@@ -123,7 +125,8 @@ int record(const GradeOptions& options)
     }
     for (const std::string& note : notes) std::cerr << "korvanta-cli: warning: " << note << '\n';
     std::cout << "Recorded " << expects.size() << (expects.size() == 1 ? " case" : " cases") << " from "
-              << options.submissions.front() << " into " << options.task << "; the old task is in " << backup << '\n';
+              << options.submissions.front() << " into " << options.task << "; the old task is in " << backup
+              << '\n';
     return kExitSuccess;
 }
 
@@ -142,12 +145,15 @@ int grade(const GradeOptions& options)
 
     ProgressBar bar(paths.size(), paths.size() > kProgressFrom && isatty(STDERR_FILENO));
     const std::vector<SubmissionResult> results =
-        GradeAll(task, paths, options.jobs > 0 ? options.jobs : defaultJobs(), [&bar](std::size_t done) { bar(done); });
+        GradeAll(task, paths, options.jobs > 0 ? options.jobs : defaultJobs(),
+                 [&bar](std::size_t done) { bar(done); });
     bar.clear();
 
     const GradeReport report{task, results};
-    if (options.json) std::cout << JsonText(JsonReport(report));
-    else WriteTable(std::cout, report, options.details);
+    if (options.json)
+        std::cout << JsonText(JsonReport(report));
+    else
+        WriteTable(std::cout, report, options.details);
     std::cout.flush();
 
     if (!options.csv.empty()) {
@@ -176,9 +182,13 @@ constexpr const char* kDescription =
     "depend on the number of threads.\n"
     "\n"
     "The table lists every submission with its points, the maximum and a mark per case\n"
-    "(numbered, and named above the table). Exit status: 0 when every submission has\n"
-    "full marks, 1 when any has less, 2 for a task that is not valid, bad options or\n"
-    "a file that cannot be written.\n"
+    "(numbered, and named above the table); --details adds what each failed case\n"
+    "expected and what came out, --csv a file for a spreadsheet (replaced whole, never\n"
+    "left half written) and --json one object for scripts instead of the table. While\n"
+    "more than 8 submissions are graded and standard error is a terminal, a progress\n"
+    "bar is drawn there. Exit status: 0 when every submission has full marks, 1 when\n"
+    "any has less, 2 for a task that is not valid, bad options or a file that cannot\n"
+    "be written.\n"
     "\n"
     "With --record, TASK and one REFERENCE solution: each case's expect is replaced by\n"
     "what the reference does (status, registers, flags, SP, the memory rows the run\n"
@@ -195,21 +205,30 @@ constexpr const char* kFooter =
     "  Top level: title, mode (classic or full), maxInstructions (1 to 100000000,\n"
     "  default 4096), import (read text as standard assembly; full mode), bdos (CP/M\n"
     "  console calls at 0005; full mode), cases (at least one), rules.\n"
-    "  setup: registers {A..L: byte}, flags (byte), SP, start (addresses), window\n"
-    "  (one hex digit; SP becomes xBBB in window x), memory {ADDR: \"05 06 ...\"},\n"
-    "  in {PORT: byte} (full mode).\n"
+    "  cases[]: name (default \"case N\"), points (0 to 1000, default 1), setup, expect.\n"
+    "  setup: registers {A, B, C, D, E, H, L: byte}, flags (byte), SP, start\n"
+    "  (addresses), window (one hex digit; SP becomes xBBB in window x), memory\n"
+    "  {ADDR: \"05 06 ...\"}, in {PORT: byte} (full mode).\n"
     "  expect: status, registers, flags (byte, or bits {S, Z, AC, P, CY: 0 or 1}), SP,\n"
     "  PC, memory {ADDR: \"2A ...\"}, outputs [{port, value}] (full mode), console\n"
     "  (with bdos). Every key is optional; expect checks only what it names.\n"
     "  rules: maxBytes (assembled bytes), forbid and require (mnemonics).\n"
     "  Bytes are two hex digits, addresses four. A task that is not valid is refused\n"
-    "  with the place: cases[1].expect.registers.Q: unknown register.";
+    "  with the place: cases[1].expect.registers.Q: unknown register.\n"
+    "\n"
+    "Examples:\n"
+    "  korvanta-cli grade task.json class --csv marks.csv\n"
+    "  korvanta-cli grade --details task.json class/bob.asm class/carol.QSM\n"
+    "  korvanta-cli grade --record task.json reference.asm";
 
 // The list of subcommands shows the one-line description; the command's own
 // help opens with the whole story.
 class GradeHelp : public CLI::Formatter {
 public:
-    std::string make_description(const CLI::App*) const override { return std::string(kDescription) + "\n\n"; }
+    std::string make_description(const CLI::App*) const override
+    {
+        return std::string(kDescription) + "\n\n";
+    }
 };
 
 }  // namespace
@@ -217,25 +236,26 @@ public:
 Command AddGradeCommand(CLI::App& app)
 {
     auto options = std::make_shared<GradeOptions>();
-    CLI::App* cmd =
-        app.add_subcommand("grade", "Grade SUBMISSIONs against the test cases of TASK: marks, a table, CSV, JSON.");
+    CLI::App* cmd = app.add_subcommand(
+        "grade", "Grade SUBMISSIONs against the test cases of TASK: marks, a table, CSV, JSON.");
     cmd->formatter(std::make_shared<GradeHelp>());
     cmd->footer(kFooter);
     cmd->add_option("TASK", options->task, "The task file (JSON)")->required()->type_name("");
     cmd->add_option("SUBMISSION", options->submissions,
-                    "Program files and folders of them; with --record, the one reference solution")
+                    "Programs, or folders of them; with --record, the one reference solution")
         ->required()
         ->type_name("");
-    cmd->add_option("--jobs,-j", options->jobs, "Grade N submissions at a time (default: the number of cores)")
+    cmd->add_option("--jobs,-j", options->jobs,
+                    "Grade N submissions at a time (default: the number of cores)")
         ->check(CLI::Range(1, 256))
         ->type_name("N");
     cmd->add_option("--csv", options->csv, "Also write submission,points,max and one column per case to FILE")
         ->type_name("FILE");
     cmd->add_flag("--json", options->json, "Print one JSON object instead of the table");
     cmd->add_flag("--details", options->details,
-                  "Under each submission, what every failed case expected and what came out");
+                  "Also tell what each failed case expected and what came out");
     cmd->add_flag("--record", options->record,
-                  "Rewrite TASK with the expectations the reference solution produces (old one: TASK.bak)");
+                  "Fill TASK's expectations from a reference solution; keep the old TASK.bak");
     return {cmd, [options] { return grade(*options); }};
 }
 

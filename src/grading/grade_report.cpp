@@ -47,8 +47,8 @@ std::string pointsWord(int points)
 
 std::string csvCell(std::string text)
 {
-    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@' || text[0] == '\t' ||
-                          text[0] == '\r'))
+    if (!text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@' ||
+                          text[0] == '\t' || text[0] == '\r'))
         text.insert(0, "'");
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";
@@ -72,18 +72,20 @@ void WriteTable(std::ostream& out, const GradeReport& report, bool details)
     out << printable(task.title) << '\n';
     const std::size_t numberWidth = std::to_string(task.cases.size()).size();
     for (std::size_t i = 0; i < task.cases.size(); ++i) {
-        out << "  case " << padLeft(std::to_string(i + 1), numberWidth) << "  " << printable(task.cases[i].name)
-            << " (" << pointsWord(task.cases[i].points) << ")\n";
+        out << "  case " << padLeft(std::to_string(i + 1), numberWidth) << "  "
+            << printable(task.cases[i].name) << " (" << pointsWord(task.cases[i].points) << ")\n";
     }
     out << '\n';
 
     std::size_t nameWidth = columns("submission");
-    for (const SubmissionResult& s : report.submissions) nameWidth = std::max(nameWidth, columns(printable(s.file)));
+    for (const SubmissionResult& s : report.submissions)
+        nameWidth = std::max(nameWidth, columns(printable(s.file)));
     const std::string maxText = std::to_string(max);
     const std::size_t pointsWidth = std::max<std::size_t>(columns("points"), 2 * maxText.size() + 1);
 
     std::string heading = padRight("submission", nameWidth) + "  " + padLeft("points", pointsWidth);
-    for (std::size_t i = 0; i < task.cases.size(); ++i) heading += " " + padLeft(std::to_string(i + 1), numberWidth);
+    for (std::size_t i = 0; i < task.cases.size(); ++i)
+        heading += " " + padLeft(std::to_string(i + 1), numberWidth);
     out << heading << '\n';
 
     int full = 0;
@@ -92,7 +94,9 @@ void WriteTable(std::ostream& out, const GradeReport& report, bool details)
         std::string row = padRight(printable(s.file), nameWidth) + "  " +
                           padLeft(std::to_string(s.points) + "/" + maxText, pointsWidth);
         for (std::size_t i = 0; i < task.cases.size(); ++i) {
-            const char* mark = s.error || i >= s.cases.size() ? kNotRunMark : s.cases[i].passed ? kPassMark : kFailMark;
+            const char* mark = s.error || i >= s.cases.size() ? kNotRunMark
+                               : s.cases[i].passed            ? kPassMark
+                                                              : kFailMark;
             row += " " + padLeft(mark, numberWidth);
         }
         if (s.error) row += "  " + printable(*s.error);
@@ -104,8 +108,8 @@ void WriteTable(std::ostream& out, const GradeReport& report, bool details)
             std::string line = "    case " + std::to_string(i + 1) + " (" + printable(c.name) + "): ";
             for (std::size_t k = 0; k < c.mismatches.size(); ++k) {
                 const Mismatch& mm = c.mismatches[k];
-                line += (k == 0 ? "" : "; ") + printable(mm.what) + ": expected " + printable(mm.expected) + ", got " +
-                        printable(mm.got);
+                line += (k == 0 ? "" : "; ") + printable(mm.what) + ": expected " + printable(mm.expected) +
+                        ", got " + printable(mm.got);
             }
             line += " [" + printable(c.status) + " after " + std::to_string(c.executed) +
                     (c.executed == 1 ? " instruction]" : " instructions]");
@@ -113,8 +117,9 @@ void WriteTable(std::ostream& out, const GradeReport& report, bool details)
         }
     }
     out << '\n'
-        << full << " of " << report.submissions.size() << (report.submissions.size() == 1 ? " submission" : " submissions")
-        << " with full marks (" << pointsWord(max) << ")\n";
+        << full << " of " << report.submissions.size()
+        << (report.submissions.size() == 1 ? " submission" : " submissions") << " with full marks ("
+        << pointsWord(max) << ")\n";
 }
 
 std::string CsvText(const GradeReport& report)
@@ -127,7 +132,8 @@ std::string CsvText(const GradeReport& report)
     const int max = task.maxPoints();
     for (const SubmissionResult& s : report.submissions) {
         csv << csvCell(s.file) << ',' << s.points << ',' << max;
-        for (std::size_t i = 0; i < task.cases.size(); ++i) csv << ',' << (i < s.cases.size() ? s.cases[i].points : 0);
+        for (std::size_t i = 0; i < task.cases.size(); ++i)
+            csv << ',' << (i < s.cases.size() ? s.cases[i].points : 0);
         csv << '\n';
     }
     return csv.str();
@@ -142,7 +148,8 @@ Json JsonReport(const GradeReport& report)
             Json mismatches = Json::array();
             for (const Mismatch& m : c.mismatches)
                 mismatches.push_back({{"what", m.what}, {"expected", m.expected}, {"got", m.got}});
-            cases.push_back({{"name", c.name}, {"points", c.points}, {"passed", c.passed}, {"mismatches", mismatches}});
+            cases.push_back(
+                {{"name", c.name}, {"points", c.points}, {"passed", c.passed}, {"mismatches", mismatches}});
         }
         Json entry = Json::object();
         entry["file"] = s.file;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -115,8 +116,10 @@ std::optional<std::string> Prepare(Rig& rig, const Task& task, const Program& pr
 
     const std::string window = setup.window ? *setup.window : !program.window.empty() ? program.window : "0";
     if (window != m.window.windowDigit.get()) SelectWindow(m, rig.host, window);
-    if (setup.start) TypeStartAddress(m, *setup.start);
-    else if (!program.start.empty()) TypeStartAddress(m, program.start);
+    if (setup.start)
+        TypeStartAddress(m, *setup.start);
+    else if (!program.start.empty())
+        TypeStartAddress(m, program.start);
 
     if (program.typed) {
         TypeProgramLines(sim, program.lines);
@@ -132,7 +135,8 @@ std::optional<std::string> Prepare(Rig& rig, const Task& task, const Program& pr
         for (std::size_t i = 0; i < row.bytes.size(); ++i) {
             const std::string address = hexAddress(first + static_cast<int>(i));
             if (PokeMemory(m, address, row.bytes[i]))
-                return "memory " + address + " is not in the memory window " + window + "000-" + window + "FFF";
+                return "memory " + address + " is not in the memory window " + window + "000-" + window +
+                       "FFF";
         }
     }
     for (const PortByte& in : setup.inputs) m.full.setInputPort(in.port, static_cast<std::uint8_t>(in.value));
@@ -153,21 +157,59 @@ std::optional<std::string> Assemble(Rig& rig)
     const int line = m.assembly.failedLine;
     const auto& lines = rig.sim.source.lines();
     if (line >= 0 && line < static_cast<int>(lines.size()))
-        reason += "line " + std::to_string(line + 1) + " (" + oneLine(lines[static_cast<std::size_t>(line)]) + "): ";
+        reason += "line " + std::to_string(line + 1) + " (" + oneLine(lines[static_cast<std::size_t>(line)]) +
+                  "): ";
     const auto& messages = rig.host.messages();
     reason += messages.empty() ? m.ExecStatus.text() : messageGist(messages.back().text);
     return reason;
 }
 
-std::string portsText(const std::vector<PortByte>& writes)
+// A mismatch shows at most this many port writes or console characters,
+// from a few before the first difference on, so that a runaway program's
+// output neither floods the table and the JSON nor hides where it went wrong.
+constexpr std::size_t kShownPieces = 64;
+constexpr std::size_t kShownBefore = 8;
+
+// piece(i) for every i below count, separated; a longer list is cut to
+// kShownPieces, and the part shown is told in `unit`.
+template <typename Piece>
+std::string excerpt(std::size_t count, std::size_t difference, const char* separator, const char* unit,
+                    Piece piece, const char* open = "", const char* close = "")
+{
+    const std::size_t from = count <= kShownPieces
+                                 ? 0
+                                 : std::min(difference > kShownBefore ? difference - kShownBefore : 0, count);
+    const std::size_t to = std::min(from + kShownPieces, count);
+    std::string text = open;
+    for (std::size_t i = from; i < to; ++i) text += (i == from ? "" : separator) + piece(i);
+    text += close;
+    if (from > 0 || to < count)
+        text += " (" + std::string(unit) + " " + std::to_string(from + 1) + " to " + std::to_string(to) +
+                " of " + std::to_string(count) + ")";
+    return text;
+}
+
+template <typename A, typename B, typename Same>
+std::size_t firstDifference(const A& a, const B& b, Same same)
+{
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && same(a[i], b[i])) ++i;
+    return i;
+}
+
+bool sameWrite(const PortByte& expected, const cpu::PortWrite& got)
+{
+    return expected.port == got.port && expected.value == got.value;
+}
+
+template <typename Writes>
+std::string portsText(const Writes& writes, std::size_t difference)
 {
     if (writes.empty()) return "none";
-    std::string text;
-    for (const PortByte& w : writes) {
-        text += (text.empty() ? "" : " ") + HexByteText(static_cast<std::uint8_t>(w.port)) + "=" +
-                HexByteText(static_cast<std::uint8_t>(w.value));
-    }
-    return text;
+    return excerpt(writes.size(), difference, " ", "writes", [&writes](std::size_t i) {
+        return HexByteText(static_cast<std::uint8_t>(writes[i].port)) + "=" +
+               HexByteText(static_cast<std::uint8_t>(writes[i].value));
+    });
 }
 
 std::vector<PortByte> outputsOf(const Machine& m)
@@ -178,19 +220,20 @@ std::vector<PortByte> outputsOf(const Machine& m)
 }
 
 // The console as a quoted one-line text: what a mismatch shows.
-std::string consoleText(const std::string& text)
+std::string consoleText(const std::string& text, std::size_t difference)
 {
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '\n') quoted += "\\n";
-        else if (c == '\r') quoted += "\\r";
-        else if (c == '\t') quoted += "\\t";
-        else if (c == '"' || c == '\\') quoted += std::string("\\") + c;
-        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) quoted += '?';
-        else quoted += c;
-        if (quoted.size() > 200) return quoted + "...\"";
-    }
-    return quoted + "\"";
+    return excerpt(
+        text.size(), difference, "", "characters",
+        [&text](std::size_t i) -> std::string {
+            const char c = text[i];
+            if (c == '\n') return "\\n";
+            if (c == '\r') return "\\r";
+            if (c == '\t') return "\\t";
+            if (c == '"' || c == '\\') return std::string("\\") + c;
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "?";
+            return std::string(1, c);
+        },
+        "\"", "\"");
 }
 
 // The data of the rows from address on, blank-separated; a row outside the
@@ -214,9 +257,11 @@ std::vector<Mismatch> Compare(Machine& m, const CaseExpect& e)
     };
     CpuFields& cpu = m.cpu;
     if (e.status) check("status", *e.status, m.ExecStatus.text());
-    for (const auto& [name, value] : e.registers) check(std::string(1, name), value, cpu.registerField(name)->text());
+    for (const auto& [name, value] : e.registers)
+        check(std::string(1, name), value, cpu.registerField(name)->text());
     if (e.flagValue) check("flags", *e.flagValue, cpu.Text2.text());
-    for (const FlagBitCheck& bit : e.flagBits) check(bit.name, std::to_string(bit.value), cpu.flagBit(bit.bit).text());
+    for (const FlagBitCheck& bit : e.flagBits)
+        check(bit.name, std::to_string(bit.value), cpu.flagBit(bit.bit).text());
     if (e.sp) check("SP", *e.sp, cpu.SP.text());
     if (e.pc) check("PC", *e.pc, cpu.PC.text());
     for (const ByteRow& row : e.memory) {
@@ -224,8 +269,20 @@ std::vector<Mismatch> Compare(Machine& m, const CaseExpect& e)
         for (const std::string& b : row.bytes) expected += (expected.empty() ? "" : " ") + b;
         check("memory " + row.address, expected, memoryText(m, row.address, row.bytes.size()));
     }
-    if (e.outputs) check("outputs", portsText(*e.outputs), portsText(outputsOf(m)));
-    if (e.console) check("console", consoleText(*e.console), consoleText(m.full.console.get()));
+    // Compared whole, shown cut.
+    if (e.outputs) {
+        const std::vector<cpu::PortWrite>& got = m.full.outputs();
+        const std::size_t at = firstDifference(*e.outputs, got, sameWrite);
+        if (at < e.outputs->size() || at < got.size())
+            found.push_back({"outputs", portsText(*e.outputs, at), portsText(got, at)});
+    }
+    if (e.console) {
+        const std::string& got = m.full.console.get();
+        if (*e.console != got) {
+            const std::size_t at = firstDifference(*e.console, got, std::equal_to<char>());
+            found.push_back({"console", consoleText(*e.console, at), consoleText(got, at)});
+        }
+    }
     return found;
 }
 
@@ -245,7 +302,8 @@ Json Recorded(const Task& task, Machine& m, const std::vector<std::string>& befo
     Json expect = Json::object();
     expect["status"] = m.ExecStatus.text();
     Json registers = Json::object();
-    for (char name : std::string("ABCDEHL")) registers[std::string(1, name)] = m.cpu.registerField(name)->text();
+    for (char name : std::string("ABCDEHL"))
+        registers[std::string(1, name)] = m.cpu.registerField(name)->text();
     expect["registers"] = std::move(registers);
     expect["flags"] = m.cpu.Text2.text();
     expect["SP"] = m.cpu.SP.text();
@@ -336,7 +394,8 @@ bool ReadSubmission(const std::string& path, const Task& task, Program& program,
             error = "does not import";
             for (const importer::ReportLine& r : imported.report) {
                 if (r.level != importer::Level::Error) continue;
-                error += (r.line > 0 ? ": line " + std::to_string(r.line) : std::string()) + ": " + oneLine(r.message);
+                error += (r.line > 0 ? ": line " + std::to_string(r.line) : std::string()) + ": " +
+                         oneLine(r.message);
                 break;
             }
             return false;
@@ -373,8 +432,8 @@ std::optional<std::string> CheckRules(const Task& task, const Program& program)
         int bytes = 0;
         for (const ListingEntry& entry : rig.m.assembly.listing) bytes += entry.byteCount;
         if (bytes > *rules.maxBytes)
-            return "breaks the rule maxBytes: the program takes " + std::to_string(bytes) + " bytes, more than " +
-                   std::to_string(*rules.maxBytes);
+            return "breaks the rule maxBytes: the program takes " + std::to_string(bytes) +
+                   " bytes, more than " + std::to_string(*rules.maxBytes);
     }
     if (rules.forbid.empty() && rules.require.empty()) return std::nullopt;
 
@@ -385,8 +444,8 @@ std::optional<std::string> CheckRules(const Task& task, const Program& program)
         const std::string mnemonic = MnemonicOf(kind.routine);
         for (const std::string& forbidden : rules.forbid) {
             if (mnemonic == forbidden)
-                return "breaks the rule forbid: line " + std::to_string(i + 1) + " (" + oneLine(program.lines[i]) +
-                       ") uses " + mnemonic;
+                return "breaks the rule forbid: line " + std::to_string(i + 1) + " (" +
+                       oneLine(program.lines[i]) + ") uses " + mnemonic;
         }
         used.insert(mnemonic);
     }
@@ -450,7 +509,8 @@ std::vector<SubmissionResult> GradeAll(const Task& task, const std::vector<std::
         }
     };
 
-    const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), paths.size());
+    const std::size_t wanted =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), paths.size());
     std::vector<std::thread> threads;
     // The calling thread works too when nobody waits for progress.
     const std::size_t extra = progress ? wanted : (wanted > 0 ? wanted - 1 : 0);
@@ -477,7 +537,8 @@ std::vector<SubmissionResult> GradeAll(const Task& task, const std::vector<std::
     return results;
 }
 
-std::vector<std::string> CollectSubmissions(const std::vector<std::string>& arguments, std::vector<std::string>& notes)
+std::vector<std::string> CollectSubmissions(const std::vector<std::string>& arguments,
+                                            std::vector<std::string>& notes)
 {
     std::vector<std::string> paths;
     for (const std::string& argument : arguments) {
@@ -496,8 +557,9 @@ std::vector<std::string> CollectSubmissions(const std::vector<std::string>& argu
             notes.push_back("cannot list the folder '" + argument + "': " + ec.message());
             continue;
         }
-        std::sort(found.begin(), found.end(),
-                  [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+        std::sort(found.begin(), found.end(), [](const fs::path& a, const fs::path& b) {
+            return a.filename().string() < b.filename().string();
+        });
         if (found.empty()) notes.push_back("the folder '" + argument + "' holds no .QSM, .asm or .txt file");
         for (const fs::path& p : found) paths.push_back(p.string());
     }
@@ -526,12 +588,13 @@ bool RecordExpectations(const Task& task, const std::string& referencePath, std:
             return false;
         }
         if (recorded.is_null()) {
-            error = "the reference '" + referencePath + "', case '" + c.name + "': " +
-                    (result.mismatches.empty() ? result.status : result.mismatches.front().got);
+            error = "the reference '" + referencePath + "', case '" + c.name +
+                    "': " + (result.mismatches.empty() ? result.status : result.mismatches.front().got);
             return false;
         }
         if (result.status != "Program Finished")
-            notes.push_back("case '" + c.name + "' ended with '" + result.status + "', not 'Program Finished'");
+            notes.push_back("case '" + c.name + "' ended with '" + result.status +
+                            "', not 'Program Finished'");
         expects.push_back(std::move(recorded));
     }
     return true;

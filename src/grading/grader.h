@@ -26,11 +26,11 @@ inline constexpr std::size_t kMaxSubmissionLines = 100'000;
 // What a submission holds, read once and loaded afresh for every case.
 struct Program {
     std::vector<std::string> lines;
-    bool typed = true;        // typed into the entry field (a text file); else appended as a project's lines
-    int autoHalt = 1;         // "Automatically add "HLT" if necessary", as the project says
-    int orgCommands = 1;      // "Understand textual "!!ORG" commands"
-    std::string window;       // an imported program's memory window; empty otherwise
-    std::string start;        // an imported program's start address; empty otherwise
+    bool typed = true;    // typed into the entry field (a text file); else appended as a project's lines
+    int autoHalt = 1;     // "Automatically add "HLT" if necessary", as the project says
+    int orgCommands = 1;  // "Understand textual "!!ORG" commands"
+    std::string window;   // an imported program's memory window; empty otherwise
+    std::string start;    // an imported program's start address; empty otherwise
 };
 
 // Reads a submission as `korvanta-cli run` reads a program: a project file
@@ -48,11 +48,11 @@ struct Mismatch {
 
 struct CaseResult {
     std::string name;
-    int points = 0;     // earned
+    int points = 0;  // earned
     int maxPoints = 0;
     bool passed = false;
     std::vector<Mismatch> mismatches;
-    std::string status;        // how the run ended
+    std::string status;          // how the run ended
     std::uint64_t executed = 0;  // instructions it ran
 };
 

@@ -6,10 +6,12 @@ namespace korvanta::grading {
 
 namespace {
 
-const char* kKnownKeywords[] = {"$comment", "title", "description", "type", "enum", "minimum", "maximum",
-                                "minLength", "maxLength", "pattern", "minItems", "maxItems", "items",
-                                "properties", "required", "additionalProperties", "propertyNames",
-                                "maxProperties", "definitions", "$ref", "errorMessage"};
+const char* kKnownKeywords[] = {"$comment",      "title",         "description", "type",
+                                "enum",          "minimum",       "maximum",     "minLength",
+                                "maxLength",     "pattern",       "minItems",    "maxItems",
+                                "items",         "properties",    "required",    "additionalProperties",
+                                "propertyNames", "maxProperties", "definitions", "$ref",
+                                "errorMessage"};
 
 bool isKnownKeyword(const std::string& key)
 {
@@ -73,10 +75,12 @@ void Schema::compile(const Json& schema)
     if (schema.is_boolean()) return;
     if (!schema.is_object()) throw std::invalid_argument("schema: a schema must be an object or a Boolean");
     for (const auto& [key, value] : schema.items()) {
-        if (!isKnownKeyword(key)) throw std::invalid_argument("schema: keyword '" + key + "' is not understood");
+        if (!isKnownKeyword(key))
+            throw std::invalid_argument("schema: keyword '" + key + "' is not understood");
         if (key == "pattern") {
             const std::string pattern = value.get<std::string>();
-            if (!patterns_.contains(pattern)) patterns_.emplace(pattern, std::regex(pattern, std::regex::ECMAScript));
+            if (!patterns_.contains(pattern))
+                patterns_.emplace(pattern, std::regex(pattern, std::regex::ECMAScript));
         } else if (key == "$ref") {
             resolve(schema);
         } else if (key == "properties" || key == "definitions") {
@@ -92,7 +96,8 @@ const Json& Schema::resolve(const Json& schema) const
     if (!schema.is_object() || !schema.contains("$ref")) return schema;
     const std::string ref = schema.at("$ref").get<std::string>();
     const std::string prefix = "#/definitions/";
-    if (!ref.starts_with(prefix)) throw std::invalid_argument("schema: only local definitions can be referred to");
+    if (!ref.starts_with(prefix))
+        throw std::invalid_argument("schema: only local definitions can be referred to");
     const std::string name = ref.substr(prefix.size());
     if (!root_.contains("definitions") || !root_.at("definitions").contains(name))
         throw std::invalid_argument("schema: no definition '" + name + "'");
@@ -104,7 +109,8 @@ std::optional<SchemaError> Schema::check(const Json& document) const
     return checkNode(root_, document, "");
 }
 
-std::optional<SchemaError> Schema::checkNode(const Json& node, const Json& value, const std::string& place) const
+std::optional<SchemaError> Schema::checkNode(const Json& node, const Json& value,
+                                             const std::string& place) const
 {
     const Json& schema = resolve(node);
     if (schema.is_boolean()) {
@@ -135,8 +141,10 @@ std::optional<SchemaError> Schema::checkNode(const Json& node, const Json& value
         if (!matches) {
             std::string wanted;
             for (std::size_t i = 0; i < types.size(); ++i)
-                wanted += (i == 0 ? "" : i + 1 == types.size() ? " or " : ", ") + std::string(article(types[i])) +
-                          types[i];
+                wanted += (i == 0                  ? ""
+                           : i + 1 == types.size() ? " or "
+                                                   : ", ") +
+                          std::string(article(types[i])) + types[i];
             return fail("type", "must be " + wanted + ", not " + std::string(article(typeName(value))) +
                                     typeName(value));
         }
@@ -161,7 +169,8 @@ std::optional<SchemaError> Schema::checkNode(const Json& node, const Json& value
         if (schema.contains("pattern")) {
             const std::regex& pattern = patterns_.at(schema.at("pattern").get<std::string>());
             if (!std::regex_search(text, pattern))
-                return fail("pattern", "'" + shown(value) + "' does not match " + schema.at("pattern").get<std::string>());
+                return fail("pattern", "'" + shown(value) + "' does not match " +
+                                           schema.at("pattern").get<std::string>());
         }
     } else if (value.is_number()) {
         const double number = value.get<double>();
@@ -176,7 +185,8 @@ std::optional<SchemaError> Schema::checkNode(const Json& node, const Json& value
             return fail("maxItems", "must have at most " + schema.at("maxItems").dump() + " items");
         if (schema.contains("items")) {
             for (std::size_t i = 0; i < value.size(); ++i) {
-                if (auto error = checkNode(schema.at("items"), value[i], place + "[" + std::to_string(i) + "]"))
+                if (auto error =
+                        checkNode(schema.at("items"), value[i], place + "[" + std::to_string(i) + "]"))
                     return error;
             }
         }
@@ -186,16 +196,19 @@ std::optional<SchemaError> Schema::checkNode(const Json& node, const Json& value
     return std::nullopt;
 }
 
-std::optional<SchemaError> Schema::checkObject(const Json& schema, const Json& value, const std::string& place) const
+std::optional<SchemaError> Schema::checkObject(const Json& schema, const Json& value,
+                                               const std::string& place) const
 {
-    auto fail = [&](const std::string& at, const char* keyword, std::string fallback) -> std::optional<SchemaError> {
+    auto fail = [&](const std::string& at, const char* keyword,
+                    std::string fallback) -> std::optional<SchemaError> {
         if (schema.contains("errorMessage") && schema.at("errorMessage").contains(keyword))
             fallback = schema.at("errorMessage").at(keyword).get<std::string>();
         return SchemaError{at, fallback};
     };
 
     if (schema.contains("maxProperties") && value.size() > schema.at("maxProperties").get<std::size_t>())
-        return fail(place, "maxProperties", "must have at most " + schema.at("maxProperties").dump() + " keys");
+        return fail(place, "maxProperties",
+                    "must have at most " + schema.at("maxProperties").dump() + " keys");
     const Json* properties = schema.contains("properties") ? &schema.at("properties") : nullptr;
     for (const auto& [key, child] : value.items()) {
         const std::string at = joinKey(place, key);
@@ -207,7 +220,8 @@ std::optional<SchemaError> Schema::checkObject(const Json& schema, const Json& v
             if (auto error = checkNode(properties->at(key), child, at)) return error;
         } else if (schema.contains("additionalProperties")) {
             const Json& extra = schema.at("additionalProperties");
-            if (extra.is_boolean() && !extra.get<bool>()) return fail(at, "additionalProperties", "unknown key");
+            if (extra.is_boolean() && !extra.get<bool>())
+                return fail(at, "additionalProperties", "unknown key");
             if (auto error = checkNode(extra, child, at)) return error;
         }
     }

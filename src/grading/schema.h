@@ -41,8 +41,10 @@ public:
     std::optional<SchemaError> check(const Json& document) const;
 
 private:
-    std::optional<SchemaError> checkNode(const Json& schema, const Json& value, const std::string& place) const;
-    std::optional<SchemaError> checkObject(const Json& schema, const Json& value, const std::string& place) const;
+    std::optional<SchemaError> checkNode(const Json& schema, const Json& value,
+                                         const std::string& place) const;
+    std::optional<SchemaError> checkObject(const Json& schema, const Json& value,
+                                           const std::string& place) const;
     const Json& resolve(const Json& schema) const;
     void compile(const Json& schema);
 

@@ -30,7 +30,9 @@ void oneLine(std::string& text)
 int hexValue(std::string_view text)
 {
     int value = 0;
-    for (char c : text) value = value * 16 + (std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(c) - 'A' + 10);
+    for (char c : text)
+        value =
+            value * 16 + (std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(c) - 'A' + 10);
     return value;
 }
 
@@ -55,24 +57,27 @@ public:
     {
         using E = Json::parse_event_t;
         switch (event) {
-        case E::object_start:
-        case E::array_start:
-            if (frames_.size() >= static_cast<std::size_t>(kMaxTaskDepth))
-                throw Refusal{{place(), "nested deeper than " + std::to_string(kMaxTaskDepth) + " levels"}};
-            frames_.push_back({event == E::array_start, 0, {}, {}});
-            break;
-        case E::key: {
-            Frame& top = frames_.back();
-            top.key = parsed.get<std::string>();
-            if (!top.keys.insert(top.key).second) throw Refusal{{place(), "the key appears twice"}};
-            break;
-        }
-        case E::object_end:
-        case E::array_end:
-            frames_.pop_back();
-            elementDone();
-            break;
-        case E::value: elementDone(); break;
+            case E::object_start:
+            case E::array_start:
+                if (frames_.size() >= static_cast<std::size_t>(kMaxTaskDepth))
+                    throw Refusal{
+                        {place(), "nested deeper than " + std::to_string(kMaxTaskDepth) + " levels"}};
+                frames_.push_back({event == E::array_start, 0, {}, {}});
+                break;
+            case E::key: {
+                Frame& top = frames_.back();
+                top.key = parsed.get<std::string>();
+                if (!top.keys.insert(top.key).second) throw Refusal{{place(), "the key appears twice"}};
+                break;
+            }
+            case E::object_end:
+            case E::array_end:
+                frames_.pop_back();
+                elementDone();
+                break;
+            case E::value:
+                elementDone();
+                break;
         }
         return true;
     }
@@ -92,8 +97,10 @@ private:
     {
         std::string text;
         for (const Frame& f : frames_) {
-            if (f.array) text += "[" + std::to_string(f.index) + "]";
-            else if (!f.key.empty()) text += (text.empty() ? "" : ".") + f.key;
+            if (f.array)
+                text += "[" + std::to_string(f.index) + "]";
+            else if (!f.key.empty())
+                text += (text.empty() ? "" : ".") + f.key;
         }
         return text;
     }
@@ -114,7 +121,9 @@ struct Window {
 // for what the schema cannot say.
 class TaskReader {
 public:
-    TaskReader(const Json& document, std::vector<std::string>& warnings) : doc_(document), warnings_(warnings) {}
+    TaskReader(const Json& document, std::vector<std::string>& warnings) : doc_(document), warnings_(warnings)
+    {
+    }
 
     Task read(const std::string& defaultTitle)
     {
@@ -164,7 +173,8 @@ private:
         else if (!task.importSources)
             window.digit = "0";  // an imported program brings its own window
         if (json.contains("setup")) c.setup = readSetup(task, json.at("setup"), place + ".setup", window);
-        if (json.contains("expect")) c.expect = readExpect(task, json.at("expect"), place + ".expect", window);
+        if (json.contains("expect"))
+            c.expect = readExpect(task, json.at("expect"), place + ".expect", window);
         return c;
     }
 
@@ -197,7 +207,8 @@ private:
         return rows;
     }
 
-    static CaseSetup readSetup(const Task& task, const Json& json, const std::string& place, const Window& window)
+    static CaseSetup readSetup(const Task& task, const Json& json, const std::string& place,
+                               const Window& window)
     {
         CaseSetup s;
         if (json.contains("registers")) s.registers = readRegisters(json.at("registers"));
@@ -218,7 +229,8 @@ private:
         return s;
     }
 
-    static CaseExpect readExpect(const Task& task, const Json& json, const std::string& place, const Window& window)
+    static CaseExpect readExpect(const Task& task, const Json& json, const std::string& place,
+                                 const Window& window)
     {
         CaseExpect e;
         if (json.contains("status")) e.status = json.at("status").get<std::string>();
@@ -228,7 +240,8 @@ private:
             if (flags.is_string()) {
                 e.flagValue = upper(flags.get<std::string>());
             } else {
-                static const std::pair<const char*, int> kBits[] = {{"S", 7}, {"Z", 6}, {"AC", 4}, {"P", 2}, {"CY", 0}};
+                static const std::pair<const char*, int> kBits[] = {
+                    {"S", 7}, {"Z", 6}, {"AC", 4}, {"P", 2}, {"CY", 0}};
                 for (const auto& [name, bit] : kBits) {
                     if (flags.contains(name)) e.flagBits.push_back({name, bit, flags.at(name).get<int>()});
                 }
@@ -241,11 +254,13 @@ private:
             if (!task.full) refuse(place + ".outputs", "output ports need \"mode\": \"full\"");
             std::vector<PortByte> outputs;
             for (const Json& w : json.at("outputs"))
-                outputs.push_back({hexValue(w.at("port").get<std::string>()), hexValue(w.at("value").get<std::string>())});
+                outputs.push_back(
+                    {hexValue(w.at("port").get<std::string>()), hexValue(w.at("value").get<std::string>())});
             e.outputs = std::move(outputs);
         }
         if (json.contains("console")) {
-            if (!task.bdos) refuse(place + ".console", "the console needs \"bdos\": true (and \"mode\": \"full\")");
+            if (!task.bdos)
+                refuse(place + ".console", "the console needs \"bdos\": true (and \"mode\": \"full\")");
             e.console = json.at("console").get<std::string>();
         }
         return e;
@@ -265,7 +280,8 @@ private:
                 if (auto known = KnownMnemonic(written)) {
                     names.push_back(*known);
                 } else if (mustExist) {
-                    refuse(place, "'" + written + "' is not an 8085 mnemonic, so no program can keep this rule");
+                    refuse(place,
+                           "'" + written + "' is not an 8085 mnemonic, so no program can keep this rule");
                 } else {
                     warnings_.push_back(place + ": '" + written +
                                         "' is not an 8085 mnemonic, so no program can break this rule");

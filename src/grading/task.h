@@ -73,7 +73,7 @@ struct TaskCase {
 
 struct Rules {
     std::optional<int> maxBytes;
-    std::vector<std::string> forbid;   // mnemonics as written in programs: SUB, CALL, IN
+    std::vector<std::string> forbid;  // mnemonics as written in programs: SUB, CALL, IN
     std::vector<std::string> require;
 };
 

@@ -8,10 +8,21 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 
 #include "grading/grader.h"
 #include "grading/task.h"
+
+namespace korvanta::grading {
+
+// Failures show mismatches as text.
+inline void PrintTo(const Mismatch& m, std::ostream* out)
+{
+    *out << "{" << m.what << ": expected '" << m.expected << "', got '" << m.got << "'}";
+}
+
+}  // namespace korvanta::grading
 
 namespace korvanta::grading::testing {
 
@@ -44,7 +55,8 @@ protected:
         return path;
     }
 
-    SubmissionResult grade(const std::string& program, const std::string& taskJson, const std::string& name = "p.asm")
+    SubmissionResult grade(const std::string& program, const std::string& taskJson,
+                           const std::string& name = "p.asm")
     {
         return GradeSubmission(TaskFrom(taskJson), write(name, program));
     }

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "engine/simulator.h"
 #include "grading/grade_report.h"
 #include "grading_fixture.h"
-#include "engine/simulator.h"
 #include "support/fake_host.h"
 
 namespace korvanta::grading::testing {
@@ -24,6 +24,11 @@ struct MarkCase {
     std::string task;
     std::vector<Mismatch> mismatches;  // none: the case passes
 };
+
+void PrintTo(const MarkCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class Marking : public GradingTest, public ::testing::WithParamInterface<MarkCase> {};
 
@@ -40,76 +45,155 @@ TEST_P(Marking, ComparesWhatTheCaseNames)
 
 const std::string kFull = R"("mode": "full")";
 
+std::string Repeated(const std::string& piece, int count, const std::string& separator = " ")
+{
+    std::string text;
+    for (int i = 0; i < count; ++i) text += (i == 0 ? "" : separator) + piece;
+    return text;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     ExpectKeys, Marking,
     ::testing::Values(
         MarkCase{"NothingNamedPasses", kAddStore, OneCase(""), {}},
-        MarkCase{"StatusAndRegisters", kAddStore,
-                 OneCase(R"("expect": {"status": "Program Finished", "registers": {"A": "08", "B": "00"}})"), {}},
-        MarkCase{"RegisterDiffers", kAddStore, OneCase(R"("expect": {"registers": {"A": "2A"}})"), {{"A", "2A", "08"}}},
-        MarkCase{"StatusDiffers", kAddStore, OneCase(R"("expect": {"status": "Memory Error"})"),
+        MarkCase{"StatusAndRegisters",
+                 kAddStore,
+                 OneCase(R"("expect": {"status": "Program Finished", "registers": {"A": "08", "B": "00"}})"),
+                 {}},
+        MarkCase{"RegisterDiffers",
+                 kAddStore,
+                 OneCase(R"("expect": {"registers": {"A": "2A"}})"),
+                 {{"A", "2A", "08"}}},
+        MarkCase{"StatusDiffers",
+                 kAddStore,
+                 OneCase(R"("expect": {"status": "Memory Error"})"),
                  {{"status", "Memory Error", "Program Finished"}}},
         MarkCase{"PCIsPastTheHalt", kAddStore, OneCase(R"("expect": {"PC": "0008"})"), {}},
         MarkCase{"PCDiffers", kAddStore, OneCase(R"("expect": {"PC": "0007"})"), {{"PC", "0007", "0008"}}},
         MarkCase{"SPUntouched", kAddStore, OneCase(R"("expect": {"SP": "0BBB"})"), {}},
         MarkCase{"MemoryRows", kAddStore, OneCase(R"("expect": {"memory": {"0120": "08 00"}})"), {}},
-        MarkCase{"MemoryDiffers", kAddStore, OneCase(R"("expect": {"memory": {"0121": "00", "0120": "09"}})"),
+        MarkCase{"MemoryDiffers",
+                 kAddStore,
+                 OneCase(R"("expect": {"memory": {"0121": "00", "0120": "09"}})"),
                  {{"memory 0120", "09", "08"}}},
-        MarkCase{"ProgramBytes", kAddStore, OneCase(R"("expect": {"memory": {"0000": "3E 05 C6 03 32 20 01 76"}})"),
+        MarkCase{"ProgramBytes",
+                 kAddStore,
+                 OneCase(R"("expect": {"memory": {"0000": "3E 05 C6 03 32 20 01 76"}})"),
                  {}},
-        MarkCase{"SeveralMismatchesInOrder", kAddStore,
-                 OneCase(R"("expect": {"memory": {"0120": "00"}, "SP": "0A00", "registers": {"B": "01", "A": "00"}})"),
-                 {{"A", "00", "08"}, {"B", "01", "00"}, {"SP", "0A00", "0BBB"}, {"memory 0120", "00", "08"}}},
+        MarkCase{
+            "SeveralMismatchesInOrder",
+            kAddStore,
+            OneCase(
+                R"("expect": {"memory": {"0120": "00"}, "SP": "0A00", "registers": {"B": "01", "A": "00"}})"),
+            {{"A", "00", "08"}, {"B", "01", "00"}, {"SP", "0A00", "0BBB"}, {"memory 0120", "00", "08"}}},
         // Full 8085 mode: 05 - 05 sets Z and P, a carry out of bit 3 sets AC, no borrow: flag value 54.
-        MarkCase{"FlagBits", "MVI A,05\nSUI 05\nHLT\n",
-                 OneCase(R"("expect": {"flags": {"S": 0, "Z": 1, "P": 1, "CY": 0}})", kFull), {}},
-        MarkCase{"FlagBitDiffers", "MVI A,05\nSUI 05\nHLT\n", OneCase(R"("expect": {"flags": {"Z": 0}})", kFull),
+        MarkCase{"FlagBits",
+                 "MVI A,05\nSUI 05\nHLT\n",
+                 OneCase(R"("expect": {"flags": {"S": 0, "Z": 1, "P": 1, "CY": 0}})", kFull),
+                 {}},
+        MarkCase{"FlagBitDiffers",
+                 "MVI A,05\nSUI 05\nHLT\n",
+                 OneCase(R"("expect": {"flags": {"Z": 0}})", kFull),
                  {{"Z", "0", "1"}}},
         MarkCase{"FlagValue", "MVI A,05\nSUI 05\nHLT\n", OneCase(R"("expect": {"flags": "54"})", kFull), {}},
-        MarkCase{"FlagValueDiffers", "MVI A,05\nSUI 05\nHLT\n", OneCase(R"("expect": {"flags": "44"})", kFull),
+        MarkCase{"FlagValueDiffers",
+                 "MVI A,05\nSUI 05\nHLT\n",
+                 OneCase(R"("expect": {"flags": "44"})", kFull),
                  {{"flags", "44", "54"}}},
-        MarkCase{"Outputs", "MVI A,2A\nOUT 21\nIN 20\nOUT 22\nHLT\n",
+        MarkCase{"Outputs",
+                 "MVI A,2A\nOUT 21\nIN 20\nOUT 22\nHLT\n",
                  OneCase(R"("setup": {"in": {"20": "5A"}},
                             "expect": {"outputs": [{"port": "21", "value": "2A"}, {"port": "22", "value": "5A"}]})",
                          kFull),
                  {}},
-        MarkCase{"OutputsDiffer", "MVI A,2A\nOUT 21\nIN 20\nOUT 22\nHLT\n",
-                 OneCase(R"("setup": {"in": {"20": "5A"}}, "expect": {"outputs": [{"port": "21", "value": "2A"}]})",
-                         kFull),
-                 {{"outputs", "21=2A", "21=2A 22=5A"}}},
-        MarkCase{"NoOutputsExpected", "MVI A,2A\nOUT 21\nHLT\n", OneCase(R"("expect": {"outputs": []})", kFull),
+        MarkCase{
+            "OutputsDiffer",
+            "MVI A,2A\nOUT 21\nIN 20\nOUT 22\nHLT\n",
+            OneCase(
+                R"("setup": {"in": {"20": "5A"}}, "expect": {"outputs": [{"port": "21", "value": "2A"}]})",
+                kFull),
+            {{"outputs", "21=2A", "21=2A 22=5A"}}},
+        MarkCase{"NoOutputsExpected",
+                 "MVI A,2A\nOUT 21\nHLT\n",
+                 OneCase(R"("expect": {"outputs": []})", kFull),
                  {{"outputs", "none", "21=2A"}}},
         // CP/M: C=2 prints the character in E; the program sits at 0100, clear of 0005.
-        MarkCase{"Console", "MVI C,02\nMVI E,4F\nCALL 0005\nMVI E,4B\nCALL 0005\nHLT\n",
-                 OneCase(R"("setup": {"start": "0100"}, "expect": {"console": "OK"})", kFull + R"(, "bdos": true)"),
+        MarkCase{"Console",
+                 "MVI C,02\nMVI E,4F\nCALL 0005\nMVI E,4B\nCALL 0005\nHLT\n",
+                 OneCase(R"("setup": {"start": "0100"}, "expect": {"console": "OK"})",
+                         kFull + R"(, "bdos": true)"),
                  {}},
-        MarkCase{"ConsoleDiffers", "MVI C,02\nMVI E,4F\nCALL 0005\nMVI E,4B\nCALL 0005\nHLT\n",
-                 OneCase(R"("setup": {"start": "0100"}, "expect": {"console": "KO\n"})", kFull + R"(, "bdos": true)"),
-                 {{"console", "\"KO\\n\"", "\"OK\""}}}),
+        MarkCase{"ConsoleDiffers",
+                 "MVI C,02\nMVI E,4F\nCALL 0005\nMVI E,4B\nCALL 0005\nHLT\n",
+                 OneCase(R"("setup": {"start": "0100"}, "expect": {"console": "KO\n"})",
+                         kFull + R"(, "bdos": true)"),
+                 {{"console", "\"KO\\n\"", "\"OK\""}}},
+        // 250 A and a B from BDOS function 9: a difference past the part a mismatch shows still
+        // counts, and the part shown begins eight characters before it.
+        MarkCase{
+            "LongConsoleDiffersAtTheEnd",
+            "MVI C,09\nLXI D,0200\nCALL 0005\nHLT\n",
+            OneCase(R"("setup": {"start": "0100", "memory": {"0200": ")" + Repeated("41", 250) +
+                        R"(", "02FA": "42 24"}}, "expect": {"console": ")" + std::string(250, 'A') + R"(C"})",
+                    kFull + R"(, "bdos": true)"),
+            {{"console", "\"AAAAAAAAC\" (characters 243 to 251 of 251)",
+              "\"AAAAAAAAB\" (characters 243 to 251 of 251)"}}},
+        // OUT and JMP in turn: the 201st instruction, an OUT, passes the budget of 200, so 101 writes
+        // of A (00) to port 21. A mismatch shows 64 of them.
+        MarkCase{"RunawayOutputsAreCut",
+                 "LOOP: OUT 21\nJMP LOOP\n",
+                 OneCase(R"("expect": {"outputs": []})", kFull + R"(, "maxInstructions": 200)"),
+                 {{"outputs", "none", Repeated("21=00", 64) + " (writes 1 to 64 of 101)"}}},
+        MarkCase{
+            "LongOutputsDifferAtTheEnd",
+            "LOOP: OUT 21\nJMP LOOP\n",
+            OneCase(R"("expect": {"outputs": [)" + Repeated(R"({"port": "21", "value": "00"})", 100, ", ") +
+                        R"(, {"port": "21", "value": "01"}]})",
+                    kFull + R"(, "maxInstructions": 200)"),
+            {{"outputs", Repeated("21=00", 8) + " 21=01 (writes 93 to 101 of 101)",
+              Repeated("21=00", 9) + " (writes 93 to 101 of 101)"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     SetupKeys, Marking,
     ::testing::Values(
-        MarkCase{"RegistersAreTypedIn", "MOV A,B\nADD C\nHLT\n",
-                 OneCase(R"("setup": {"registers": {"B": "07", "C": "06"}}, "expect": {"registers": {"A": "0D"}})"),
+        MarkCase{
+            "RegistersAreTypedIn",
+            "MOV A,B\nADD C\nHLT\n",
+            OneCase(
+                R"("setup": {"registers": {"B": "07", "C": "06"}}, "expect": {"registers": {"A": "0D"}})"),
+            {}},
+        MarkCase{"MemoryIsThereToRead",
+                 "LDA 0101\nHLT\n",
+                 OneCase(R"("setup": {"memory": {"0100": "05 06"}}, "expect": {"registers": {"A": "06"}})"),
                  {}},
-        MarkCase{"MemoryIsThereToRead", "LDA 0101\nHLT\n",
-                 OneCase(R"("setup": {"memory": {"0100": "05 06"}}, "expect": {"registers": {"A": "06"}})"), {}},
         // The program is assembled after the set-up, as Run after an edit would.
-        MarkCase{"TheProgramWinsOverSetupBytes", "MVI A,05\nHLT\n",
-                 OneCase(R"("setup": {"memory": {"0000": "FF FF FF FF"}}, "expect": {"memory": {"0000": "3E 05 76 FF"}})"),
-                 {}},
-        MarkCase{"StartAddress", "MVI A,05\nHLT\n",
-                 OneCase(R"("setup": {"start": "0040"}, "expect": {"memory": {"0040": "3E 05 76"}, "PC": "0043"})"), {}},
+        MarkCase{
+            "TheProgramWinsOverSetupBytes",
+            "MVI A,05\nHLT\n",
+            OneCase(
+                R"("setup": {"memory": {"0000": "FF FF FF FF"}}, "expect": {"memory": {"0000": "3E 05 76 FF"}})"),
+            {}},
+        MarkCase{
+            "StartAddress",
+            "MVI A,05\nHLT\n",
+            OneCase(
+                R"("setup": {"start": "0040"}, "expect": {"memory": {"0040": "3E 05 76"}, "PC": "0043"})"),
+            {}},
         // In window 2 the stack pointer starts at 2BBB and the program at 2000.
-        MarkCase{"Window", "MVI A,05\nSTA 2100\nHLT\n",
-                 OneCase(R"("setup": {"window": "2"}, "expect": {"SP": "2BBB", "PC": "2006", "memory": {"2100": "05"}})"),
+        MarkCase{
+            "Window",
+            "MVI A,05\nSTA 2100\nHLT\n",
+            OneCase(
+                R"("setup": {"window": "2"}, "expect": {"SP": "2BBB", "PC": "2006", "memory": {"2100": "05"}})"),
+            {}},
+        MarkCase{"CarryFlagIn",
+                 "MVI A,05\nACI 00\nHLT\n",
+                 OneCase(R"("setup": {"flags": "01"}, "expect": {"registers": {"A": "06"}})", kFull),
                  {}},
-        MarkCase{"CarryFlagIn", "MVI A,05\nACI 00\nHLT\n",
-                 OneCase(R"("setup": {"flags": "01"}, "expect": {"registers": {"A": "06"}})", kFull), {}},
         // PUSH B: B at SP-1, C at SP-2.
-        MarkCase{"StackPointer", "PUSH B\nHLT\n",
+        MarkCase{"StackPointer",
+                 "PUSH B\nHLT\n",
                  OneCase(R"("setup": {"SP": "0A00", "registers": {"B": "12", "C": "34"}},
                             "expect": {"SP": "09FE", "memory": {"09FE": "34 12"}})",
                          kFull),
@@ -122,11 +206,13 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Budget, Marking,
     ::testing::Values(
-        MarkCase{"ClassicLoopIsStopped", "MVI A,00\nLOOP: INR A\nJMP LOOP\n",
+        MarkCase{"ClassicLoopIsStopped",
+                 "MVI A,00\nLOOP: INR A\nJMP LOOP\n",
                  OneCase(R"("expect": {"status": "Program Finished", "registers": {"A": "32"}})",
                          R"("maxInstructions": 100)"),
                  {{"status", "Program Finished", "Memory Error"}}},
-        MarkCase{"FullLoopIsStopped", "MVI A,00\nLOOP: INR A\nJMP LOOP\n",
+        MarkCase{"FullLoopIsStopped",
+                 "MVI A,00\nLOOP: INR A\nJMP LOOP\n",
                  OneCase(R"("expect": {"status": "Program Finished", "registers": {"A": "32"}})",
                          kFull + R"(, "maxInstructions": 100)"),
                  {{"status", "Program Finished", "Instruction Limit Reached"}}}),
@@ -134,7 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(GradingTest, ALoopReportsWhatItRan)
 {
-    const SubmissionResult r = grade("MVI A,00\nLOOP: INR A\nJMP LOOP\n", OneCase("", R"("maxInstructions": 100)"));
+    const SubmissionResult r =
+        grade("MVI A,00\nLOOP: INR A\nJMP LOOP\n", OneCase("", R"("maxInstructions": 100)"));
     ASSERT_EQ(r.cases.size(), 1u);
     EXPECT_EQ(r.cases[0].status, "Memory Error");
     EXPECT_EQ(r.cases[0].executed, 101u);
@@ -196,7 +283,8 @@ class RuleCheck : public GradingTest, public ::testing::WithParamInterface<RuleC
 TEST_P(RuleCheck, IsMadeBeforeTheCases)
 {
     const RuleCase& c = GetParam();
-    const SubmissionResult r = grade(c.program, std::string(R"({"cases": [{}, {}], "rules": )") + c.rules + "}");
+    const SubmissionResult r =
+        grade(c.program, std::string(R"({"cases": [{}, {}], "rules": )") + c.rules + "}");
     if (c.error.empty()) {
         EXPECT_FALSE(r.error.has_value()) << *r.error;
         EXPECT_EQ(r.points, 2);
@@ -217,17 +305,20 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"AddedHaltCounts", "MVI A,05\n", R"({"maxBytes": 2})",
                  "breaks the rule maxBytes: the program takes 3 bytes, more than 2"},
         RuleCase{"CommentsTakeNoBytes", "!! A COMMENT\nNOP\n!! ANOTHER\nHLT\n", R"({"maxBytes": 2})", ""},
-        RuleCase{"Forbidden", kAddStore, R"({"forbid": ["ADI"]})", "breaks the rule forbid: line 2 (ADI 03) uses ADI"},
+        RuleCase{"Forbidden", kAddStore, R"({"forbid": ["ADI"]})",
+                 "breaks the rule forbid: line 2 (ADI 03) uses ADI"},
         RuleCase{"ForbiddenBehindATag", "MVI A,05\nLOOP: SUB B\nHLT\n", R"({"forbid": ["SUB"]})",
                  "breaks the rule forbid: line 2 (LOOP: SUB B) uses SUB"},
         RuleCase{"ForbiddenByRoutineName", "CALL 0004\nHLT\nRET\n", R"({"forbid": ["CALL1"]})",
                  "breaks the rule forbid: line 1 (CALL 0004) uses CALL"},
         RuleCase{"ForbiddenOnlyInAComment", "!! NO ADI HERE\nMVI A,08\nHLT\n", R"({"forbid": ["ADI"]})", ""},
-        RuleCase{"RequiredPresent", "MVI C,02\nLOOP: DCR C\nJNZ LOOP\nHLT\n", R"({"require": ["JNZ", "DCR"]})", ""},
+        RuleCase{"RequiredPresent", "MVI C,02\nLOOP: DCR C\nJNZ LOOP\nHLT\n",
+                 R"({"require": ["JNZ", "DCR"]})", ""},
         RuleCase{"RequiredOnlyInAComment", "!! JNZ\nMVI A,08\nHLT\n", R"({"require": ["JNZ"]})",
                  "breaks the rule require: the program does not use JNZ"},
         RuleCase{"AssemblyComesFirst", "MOV A,X\n", R"({"maxBytes": 1})",
-                 "does not assemble: line 1 (MOV A,X): The compiler has reached code that either does not have the "
+                 "does not assemble: line 1 (MOV A,X): The compiler has reached code that either does not "
+                 "have the "
                  "correct number of arguments or is flawed in another way."}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -335,12 +426,14 @@ TEST_F(GradingTest, AnImportedProgramOutsideTheSetupWindowFailsTheCase)
     ASSERT_FALSE(r.error.has_value()) << *r.error;
     ASSERT_EQ(r.cases.size(), 2u);
     EXPECT_EQ(r.cases[1].mismatches,
-              (std::vector<Mismatch>{{"setup", "the case's set-up", "memory 2050 is not in the memory window 0000-0FFF"}}));
+              (std::vector<Mismatch>{
+                  {"setup", "the case's set-up", "memory 2050 is not in the memory window 0000-0FFF"}}));
 }
 
 TEST_F(GradingTest, FoldersGiveTheirProgramsInNameOrder)
 {
-    for (const char* name : {"b.asm", "a.QSM", "c.TXT", "A.asm", "d.bin", "sub/e.asm"}) write(std::string("class/") + name, "HLT\n");
+    for (const char* name : {"b.asm", "a.QSM", "c.TXT", "A.asm", "d.bin", "sub/e.asm"})
+        write(std::string("class/") + name, "HLT\n");
     fs::create_directories(dir_ / "nothing");
     std::vector<std::string> notes;
     const std::string cls = (dir_ / "class").string();
@@ -348,13 +441,15 @@ TEST_F(GradingTest, FoldersGiveTheirProgramsInNameOrder)
     const auto paths = CollectSubmissions({cls, "given.bin", nothing}, notes);
     EXPECT_EQ(paths, (std::vector<std::string>{cls + "/A.asm", cls + "/a.QSM", cls + "/b.asm", cls + "/c.TXT",
                                                "given.bin"}));
-    EXPECT_EQ(notes, (std::vector<std::string>{"the folder '" + nothing + "' holds no .QSM, .asm or .txt file"}));
+    EXPECT_EQ(notes,
+              (std::vector<std::string>{"the folder '" + nothing + "' holds no .QSM, .asm or .txt file"}));
 }
 
 // The same class on one thread and on four: the same results, in the order given.
 TEST_F(GradingTest, ThreadsDoNotChangeTheResults)
 {
-    const char* const programs[] = {kAddStore, "MVI A,00\nLOOP: INR A\nJMP LOOP\n", "MOV A,X\n", "MVI A,08\nHLT\n", ""};
+    const char* const programs[] = {kAddStore, "MVI A,00\nLOOP: INR A\nJMP LOOP\n", "MOV A,X\n",
+                                    "MVI A,08\nHLT\n", ""};
     std::vector<std::string> paths;
     for (int i = 0; i < 23; ++i)
         paths.push_back(write("s" + std::to_string(100 + i) + ".asm", programs[i % 5]));
@@ -405,13 +500,16 @@ TEST_F(GradingTest, RecordingTellsOfCasesThatDidNotFinishAndRefusesBrokenReferen
     std::vector<Json> expects;
     std::vector<std::string> notes;
     std::string error;
-    ASSERT_TRUE(RecordExpectations(task, write("loop.asm", "LOOP: JMP LOOP\n"), expects, notes, error)) << error;
-    EXPECT_EQ(notes, (std::vector<std::string>{"case 'case 1' ended with 'Memory Error', not 'Program Finished'"}));
+    ASSERT_TRUE(RecordExpectations(task, write("loop.asm", "LOOP: JMP LOOP\n"), expects, notes, error))
+        << error;
+    EXPECT_EQ(notes,
+              (std::vector<std::string>{"case 'case 1' ended with 'Memory Error', not 'Program Finished'"}));
     EXPECT_EQ(expects[0]["status"], "Memory Error");
 
     const std::string broken = write("broken.asm", "MOV A,X\n");
     EXPECT_FALSE(RecordExpectations(task, broken, expects, notes, error));
-    EXPECT_EQ(error.rfind("the reference '" + broken + "': does not assemble: line 1 (MOV A,X)", 0), 0u) << error;
+    EXPECT_EQ(error.rfind("the reference '" + broken + "': does not assemble: line 1 (MOV A,X)", 0), 0u)
+        << error;
 }
 
 }  // namespace

@@ -34,21 +34,22 @@ TEST_F(Report, TableHasARowPerSubmissionAndDetailsUnderIt)
 {
     std::ostringstream out;
     WriteTable(out, {task, submissions}, true);
-    EXPECT_EQ(out.str(), "Sums\n"
-                         "  case 1  7 x 6 (2 points)\n"
-                         "  case 2  a,b (1 point)\n"
-                         "  case 3  say \"hi\" (1 point)\n"
-                         "\n"
-                         "submission  points 1 2 3\n"
-                         "=cmd.asm       4/4 \u2713 \u2713 \u2713\n"
-                         "bob.asm        2/4 \u2713 \u2717 \u2717\n"
-                         "    case 2 (a,b): A: expected 2A, got 00; SP: expected 0BBB, got 0BB9 "
-                         "[Memory Error after 4097 instructions]\n"
-                         "    case 3 (say \"hi\"): status: expected Program Finished, got Memory Error "
-                         "[Memory Error after 1 instruction]\n"
-                         "eve.asm        0/4 - - -  does not assemble: x\n"
-                         "\n"
-                         "1 of 3 submissions with full marks (4 points)\n");
+    EXPECT_EQ(out.str(),
+              "Sums\n"
+              "  case 1  7 x 6 (2 points)\n"
+              "  case 2  a,b (1 point)\n"
+              "  case 3  say \"hi\" (1 point)\n"
+              "\n"
+              "submission  points 1 2 3\n"
+              "=cmd.asm       4/4 \u2713 \u2713 \u2713\n"
+              "bob.asm        2/4 \u2713 \u2717 \u2717\n"
+              "    case 2 (a,b): A: expected 2A, got 00; SP: expected 0BBB, got 0BB9 "
+              "[Memory Error after 4097 instructions]\n"
+              "    case 3 (say \"hi\"): status: expected Program Finished, got Memory Error "
+              "[Memory Error after 1 instruction]\n"
+              "eve.asm        0/4 - - -  does not assemble: x\n"
+              "\n"
+              "1 of 3 submissions with full marks (4 points)\n");
 }
 
 TEST_F(Report, TableWithoutDetailsAndWithOddNames)
@@ -56,16 +57,18 @@ TEST_F(Report, TableWithoutDetailsAndWithOddNames)
     submissions = {{"a\nb\x1b.asm", 0, "the program is empty", {}}};
     std::ostringstream out;
     WriteTable(out, {task, submissions}, false);
-    EXPECT_NE(out.str().find("\na?b?.asm       0/4 - - -  the program is empty\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\na?b?.asm       0/4 - - -  the program is empty\n"), std::string::npos)
+        << out.str();
     EXPECT_NE(out.str().find("\n0 of 1 submission with full marks"), std::string::npos) << out.str();
 }
 
 TEST_F(Report, CsvHasAColumnPerCaseAndNoFormulas)
 {
-    EXPECT_EQ(CsvText({task, submissions}), "submission,points,max,7 x 6,\"a,b\",\"say \"\"hi\"\"\"\n"
-                                            "'=cmd.asm,4,4,2,1,1\n"
-                                            "bob.asm,2,4,2,0,0\n"
-                                            "eve.asm,0,4,0,0,0\n");
+    EXPECT_EQ(CsvText({task, submissions}),
+              "submission,points,max,7 x 6,\"a,b\",\"say \"\"hi\"\"\"\n"
+              "'=cmd.asm,4,4,2,1,1\n"
+              "bob.asm,2,4,2,0,0\n"
+              "eve.asm,0,4,0,0,0\n");
 }
 
 TEST_F(Report, JsonHasEverySubmissionAndMismatch)

@@ -29,13 +29,15 @@ TEST_P(TaskRefusal, NamesThePlaceAndTheReason)
 
 std::string Nested(int depth)
 {
-    return std::string(static_cast<std::size_t>(depth), '[') + std::string(static_cast<std::size_t>(depth), ']');
+    return std::string(static_cast<std::size_t>(depth), '[') +
+           std::string(static_cast<std::size_t>(depth), ']');
 }
 
 std::string ManyCases(int count)
 {
     std::string cases;
-    for (int i = 0; i < count; ++i) cases += (i ? ", {" : "{") + std::string("\"name\": \"") + std::to_string(i) + "\"}";
+    for (int i = 0; i < count; ++i)
+        cases += (i ? ", {" : "{") + std::string("\"name\": \"") + std::to_string(i) + "\"}";
     return "{\"cases\": [" + cases + "]}";
 }
 
@@ -49,17 +51,24 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"TooManyCases", ManyCases(1001), "cases: a task has at most 1000 cases"},
         Refusal{"UnknownTopKey", R"({"titel": "x", "cases": [{}]})",
                 "titel: unknown key (use title, mode, maxInstructions, import, bdos, cases or rules)"},
+        // A key may hold a line break; the reason stays on one line.
+        Refusal{"KeyWithALineBreak", R"({"cases": [{}], "a\nb": 1})",
+                "a?b: unknown key (use title, mode, maxInstructions, import, bdos, cases or rules)"},
         Refusal{"RepeatedKey", R"({"cases": [{}, {"expect": {"registers": {"A": "00", "A": "01"}}}]})",
                 "cases[1].expect.registers.A: the key appears twice"},
         // Top-level values.
-        Refusal{"TitleNotString", R"({"title": 5, "cases": [{}]})", "title: must be a string, not an integer"},
-        Refusal{"UnknownMode", R"({"mode": "fast", "cases": [{}]})", "mode: 'fast' is not one of: classic, full"},
-        Refusal{"BudgetZero", R"({"maxInstructions": 0, "cases": [{}]})", "maxInstructions: must be at least 1"},
+        Refusal{"TitleNotString", R"({"title": 5, "cases": [{}]})",
+                "title: must be a string, not an integer"},
+        Refusal{"UnknownMode", R"({"mode": "fast", "cases": [{}]})",
+                "mode: 'fast' is not one of: classic, full"},
+        Refusal{"BudgetZero", R"({"maxInstructions": 0, "cases": [{}]})",
+                "maxInstructions: must be at least 1"},
         Refusal{"BudgetTooLarge", R"({"maxInstructions": 100000001, "cases": [{}]})",
                 "maxInstructions: must be at most 100000000"},
         Refusal{"BudgetNotWhole", R"({"maxInstructions": 2.5, "cases": [{}]})",
                 "maxInstructions: must be an integer, not a number"},
-        Refusal{"ImportNotBoolean", R"({"import": "yes", "cases": [{}]})", "import: must be a boolean, not a string"},
+        Refusal{"ImportNotBoolean", R"({"import": "yes", "cases": [{}]})",
+                "import: must be a boolean, not a string"},
         Refusal{"ImportInClassicMode", R"({"import": true, "mode": "classic", "cases": [{}]})",
                 "mode: imported standard assembly (\"import\": true) runs in full mode only"},
         Refusal{"BdosInClassicMode", R"({"bdos": true, "cases": [{}]})",
@@ -90,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"MemoryKeyNotAddress", R"({"cases": [{"setup": {"memory": {"12345": "00"}}}]})",
                 "cases[0].setup.memory.12345: not an address (four hex digits)"},
         Refusal{"MemoryRowBadlySpaced", R"({"cases": [{"setup": {"memory": {"0100": "05 6"}}}]})",
-                "cases[0].setup.memory.0100: '05 6' is not a row of bytes (two hex digits each, one blank between)"},
+                "cases[0].setup.memory.0100: '05 6' is not a row of bytes (two hex digits each, one blank "
+                "between)"},
         Refusal{"MemoryOutsideWindow", R"({"cases": [{"setup": {"memory": {"1000": "00"}}}]})",
                 "cases[0].setup.memory.1000: not in the memory window 0000-0FFF"},
         Refusal{"MemoryPastWindowEnd", R"({"cases": [{"setup": {"memory": {"0FFF": "01 02"}}}]})",
@@ -108,12 +118,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "cases[0].setup.in.2G: not a port (two hex digits)"},
         // Expectations.
         Refusal{"UnknownExpectKey", R"({"cases": [{"expect": {"A": "2A"}}]})",
-                "cases[0].expect.A: unknown key (use status, registers, flags, SP, PC, memory, outputs or console)"},
+                "cases[0].expect.A: unknown key (use status, registers, flags, SP, PC, memory, outputs or "
+                "console)"},
         Refusal{"UnknownRegister", R"({"cases": [{}, {"expect": {"registers": {"Q": "00"}}}]})",
                 "cases[1].expect.registers.Q: unknown register"},
-        Refusal{"UnknownStatus", R"({"cases": [{"expect": {"status": "Finished"}}]})",
-                "cases[0].expect.status: 'Finished' is not one of: Program Finished, Memory Error, CPU Error, "
-                "Instruction Limit Reached, Compiler Error, CPU Halted by User, Engine Idle"},
+        Refusal{
+            "UnknownStatus", R"({"cases": [{"expect": {"status": "Finished"}}]})",
+            "cases[0].expect.status: 'Finished' is not one of: Program Finished, Memory Error, CPU Error, "
+            "Instruction Limit Reached, Compiler Error, CPU Halted by User, Engine Idle"},
         Refusal{"FlagsNeitherValueNorBits", R"({"cases": [{"expect": {"flags": true}}]})",
                 "cases[0].expect.flags: must be the flag value (two hex digits) or an object of flag bits"},
         Refusal{"FlagValueNotByte", R"({"cases": [{"expect": {"flags": "100"}}]})",
@@ -126,24 +138,28 @@ INSTANTIATE_TEST_SUITE_P(
                 "cases[0].expect.flags.CY: must be an integer, not a boolean"},
         Refusal{"OutputsInClassicMode", R"({"cases": [{"expect": {"outputs": []}}]})",
                 "cases[0].expect.outputs: output ports need \"mode\": \"full\""},
-        Refusal{"OutputWithoutValue", R"({"mode": "full", "cases": [{"expect": {"outputs": [{"port": "21"}]}}]})",
+        Refusal{"OutputWithoutValue",
+                R"({"mode": "full", "cases": [{"expect": {"outputs": [{"port": "21"}]}}]})",
                 "cases[0].expect.outputs[0].value: is missing"},
-        Refusal{"OutputExtraKey",
-                R"({"mode": "full", "cases": [{"expect": {"outputs": [{"port": "21", "value": "00", "at": 1}]}}]})",
-                "cases[0].expect.outputs[0].at: unknown key (use port and value)"},
+        Refusal{
+            "OutputExtraKey",
+            R"({"mode": "full", "cases": [{"expect": {"outputs": [{"port": "21", "value": "00", "at": 1}]}}]})",
+            "cases[0].expect.outputs[0].at: unknown key (use port and value)"},
         Refusal{"ConsoleWithoutBdos", R"({"mode": "full", "cases": [{"expect": {"console": "OK"}}]})",
                 "cases[0].expect.console: the console needs \"bdos\": true (and \"mode\": \"full\")"},
         // Rules.
         Refusal{"UnknownRule", R"({"cases": [{}], "rules": {"maxbytes": 10}})",
                 "rules.maxbytes: unknown rule (use maxBytes, forbid or require)"},
-        Refusal{"MaxBytesZero", R"({"cases": [{}], "rules": {"maxBytes": 0}})", "rules.maxBytes: must be at least 1"},
+        Refusal{"MaxBytesZero", R"({"cases": [{}], "rules": {"maxBytes": 0}})",
+                "rules.maxBytes: must be at least 1"},
         Refusal{"ForbidNotList", R"({"cases": [{}], "rules": {"forbid": "STA"}})",
                 "rules.forbid: must be an array, not a string"},
         Refusal{"MnemonicWithBlank", R"({"cases": [{}], "rules": {"forbid": ["J NZ"]}})",
                 "rules.forbid[0]: 'J NZ' is not a mnemonic"},
         Refusal{"RequiredMnemonicUnknown", R"({"cases": [{}], "rules": {"require": ["JNZ", "MUL"]}})",
                 "rules.require[1]: 'MUL' is not an 8085 mnemonic, so no program can keep this rule"},
-        Refusal{"ForbiddenAndRequired", R"({"cases": [{}], "rules": {"forbid": ["jnz"], "require": ["JNZ"]}})",
+        Refusal{"ForbiddenAndRequired",
+                R"({"cases": [{}], "rules": {"forbid": ["jnz"], "require": ["JNZ"]}})",
                 "rules: 'JNZ' is both forbidden and required"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -232,8 +248,9 @@ TEST(TaskFile, AForbiddenNameNoChipHasIsOnlyWarnedAbout)
 {
     const TaskParse parsed = ParseTask(R"({"cases": [{}], "rules": {"forbid": ["MUL"]}})");
     ASSERT_TRUE(parsed.task.has_value()) << parsed.error;
-    EXPECT_EQ(parsed.warnings, (std::vector<std::string>{
-                                   "rules.forbid[0]: 'MUL' is not an 8085 mnemonic, so no program can break this rule"}));
+    EXPECT_EQ(parsed.warnings,
+              (std::vector<std::string>{
+                  "rules.forbid[0]: 'MUL' is not an 8085 mnemonic, so no program can break this rule"}));
 }
 
 TEST(TaskFile, MnemonicsAreThoseTheAssemblerRecognises)
