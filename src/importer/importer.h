@@ -40,6 +40,9 @@ struct ImportResult {
     bool ok() const;  // no error in the report
 };
 
+// Any text is taken: binary data gets an error at line 0, a source of more
+// than 100,000 statements is refused where it goes on, and past 50,000
+// lines of comments the rest of the comments are left out (a warning).
 ImportResult ImportStandardSource(std::string_view text, const ImportOptions& options = {});
 
 // What kind of text a file holds, for the import dialog's first guess.
