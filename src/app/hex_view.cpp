@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -123,8 +124,9 @@ HexModel::~HexModel()
 void HexModel::noteAppended()
 {
     rebuildPending_ = true;
-    // A full window is the usual end of a rebuild: show it at once. A
-    // rebuild that stops short is shown when the event loop runs next.
+    // A full window is the usual end of a rebuild: show it at once. The
+    // rebuild runs the event loop between rows, so a pass of the loop tells
+    // nothing; one that stops short is shown once its rows stop coming.
     if (sim_.machine.window.rowCount() >= MemoryWindow::kRows) {
         finishRebuild();
         return;
@@ -323,6 +325,7 @@ HexView::HexView(Simulator& sim, QWidget* parent)
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
     setTabKeyNavigation(false);  // Tab leaves the dump, the arrows move in it
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -337,6 +340,7 @@ HexView::HexView(Simulator& sim, QWidget* parent)
         menu->popup(viewport()->mapToGlobal(pos));
     });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (following_) return;
         if (const int n = model_->memoryIndexOf(current)) Q_EMIT memoryRowActivated(n);
     });
     sizeColumns();
@@ -350,13 +354,27 @@ HexView::~HexView()
 void HexView::sizeColumns()
 {
     const QFontMetrics metrics(font());
-    const int margin = metrics.horizontalAdvance(QLatin1Char('0'));
-    const int byteWidth = metrics.horizontalAdvance(QStringLiteral("00")) + 2 * margin;
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    // Half a digit each side, as a printed dump spaces its bytes: the whole
+    // row, ASCII included, then fits the dock beside the pages.
+    const int byteWidth = metrics.horizontalAdvance(QStringLiteral("00")) + digit;
     for (int c = 0; c < HexModel::kBytesPerRow; ++c) setColumnWidth(c, byteWidth);
     setColumnWidth(HexModel::kAsciiColumn,
-                   metrics.horizontalAdvance(QString(HexModel::kBytesPerRow, 'W')) + 2 * margin);
-    verticalHeader()->setDefaultSectionSize(metrics.height() + margin);
-    verticalHeader()->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000")) + 2 * margin);
+                   metrics.horizontalAdvance(QString(HexModel::kBytesPerRow, QLatin1Char('W'))) + 2 * digit);
+    verticalHeader()->setDefaultSectionSize(metrics.height() + digit);
+    verticalHeader()->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000")) + 2 * digit);
+}
+
+QSize HexView::sizeHint() const
+{
+    // A digit's width to spare keeps the horizontal scroll bar away.
+    int width = std::max(verticalHeader()->sizeHint().width(), verticalHeader()->minimumWidth()) +
+                2 * frameWidth() + verticalScrollBar()->sizeHint().width() +
+                QFontMetrics(font()).horizontalAdvance(QLatin1Char('0'));
+    for (int c = 0; c <= HexModel::kAsciiColumn; ++c) width += columnWidth(c);
+    const int height = horizontalHeader()->sizeHint().height() + 16 * verticalHeader()->defaultSectionSize() +
+                       2 * frameWidth() + horizontalScrollBar()->sizeHint().height();
+    return {width, height};
 }
 
 void HexView::changeEvent(QEvent* event)
@@ -386,7 +404,10 @@ void HexView::showMemoryRow(int memoryIndex)
 {
     const QModelIndex cell = model_->indexOfMemory(memoryIndex);
     if (!cell.isValid()) return;
+    // Moved by the program, not by the user: nobody is told.
+    following_ = true;
     setCurrentIndex(cell);
+    following_ = false;
     scrollTo(cell);
 }
 

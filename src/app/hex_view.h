@@ -87,8 +87,13 @@ public:
     // The caller owns the menu; nothing for other cells.
     QMenu* createContextMenu(const QModelIndex& index);
 
-    // Makes a memory row's byte the current cell and scrolls to it.
+    // Makes a memory row's byte the current cell and scrolls to it, without
+    // memoryRowActivated: following PC is not the user's choice.
     void showMemoryRow(int memoryIndex);
+
+    // Wide enough for every column, as high as 16 rows: a dock that takes
+    // the hint shows whole rows, ASCII included.
+    QSize sizeHint() const override;
 
 Q_SIGNALS:
     // The user made this byte the current cell (MemoryIndex).
@@ -102,6 +107,7 @@ private:
 
     Simulator& sim_;
     HexModel* model_;
+    bool following_ = false;  // showMemoryRow is moving the current cell
 };
 
 }  // namespace korvanta::app

@@ -237,10 +237,12 @@ void ImportDialog::readAgain()
         report_ = r.report;
         if (r.ok() && !r.lines.empty()) {
             program_ = ImportedProgram{r.lines, r.startAddress, r.windowDigit, full_->isChecked()};
-            summary_->setText(
-                QStringLiteral("%1 program lines, assembled from %2 in the memory window %3000-%3FFF.")
-                    .arg(r.lines.size())
-                    .arg(QString::fromStdString(r.startAddress), QString::fromStdString(r.windowDigit)));
+            const QString digit = QString::fromStdString(r.windowDigit);
+            summary_->setText(QStringLiteral("%1 program %2, assembled from %3 in the memory window %4.")
+                                  .arg(r.lines.size())
+                                  .arg(r.lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                                       QString::fromStdString(r.startAddress),
+                                       digit + QStringLiteral("000-") + digit + QStringLiteral("FFF")));
         } else if (r.ok()) {
             summary_->setText(QStringLiteral("The file holds no instruction or data to import."));
         } else {
@@ -276,6 +278,7 @@ void ImportDialog::showReport()
         auto* message = new QTableWidgetItem(QString::fromStdString(r.message));
         message->setToolTip(QString::fromStdString(r.message));
         auto* text = new QTableWidgetItem(QString::fromStdString(r.text));
+        text->setToolTip(QString::fromStdString(r.text));
         text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         reportTable_->setItem(row, 0, line);
         reportTable_->setItem(row, 1, level);

@@ -173,6 +173,9 @@ QVariant ListingModel::data(const QModelIndex& index, int role) const
                 default:
                     return {};
             }
+        case Qt::ToolTipRole:  // a data line's bytes may not fit their column
+            if (index.column() == BytesColumn && line.bytes.size() > 3) return bytesText(line);
+            return {};
         case Qt::FontRole:
             return monospace();
         case Qt::TextAlignmentRole:

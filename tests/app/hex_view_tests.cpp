@@ -1,4 +1,5 @@
 #include <QMenu>
+#include <QScrollBar>
 
 #include "app/aid_colours.h"
 #include "app/hex_view.h"
@@ -181,6 +182,43 @@ TEST_F(HexTest, ContextMenuTogglesABreakpointAtTheBytesAddress)
     toggle->trigger();
     EXPECT_FALSE(sim.breakpoints.hasAddress(0x2A32));
     EXPECT_EQ(view.createContextMenu(model.index(0xA3, 16)), nullptr) << "nothing on the ASCII column";
+}
+
+TEST_F(HexTest, OnlyTheUsersChoiceOfACellIsAnnounced)
+{
+    QSignalSpy activated(&view, &HexView::memoryRowActivated);
+    view.resize(view.sizeHint());
+    view.show();
+    view.showMemoryRow(0x105);  // 0104: row 10, column 4
+    EXPECT_EQ(view.currentIndex(), model.index(0x10, 4));
+    EXPECT_EQ(activated.count(), 0) << "following PC is not a choice of the user";
+
+    // A click on 0107, then the right arrow to 0108.
+    const QModelIndex byte = model.index(0x10, 7);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(byte).center());
+    QTest::keyClick(&view, Qt::Key_Right);
+    ASSERT_EQ(activated.count(), 2);
+    EXPECT_EQ(activated.at(0).at(0).toInt(), 0x108);
+    EXPECT_EQ(activated.at(1).at(0).toInt(), 0x109);
+}
+
+// At its size hint the whole row shows, ASCII included, and sixteen rows.
+TEST_F(HexTest, TheSizeHintShowsWholeRows)
+{
+    for (int points : {9, 18}) {  // 18 points: a font twice as large, as at 200%
+        QFont font = view.font();
+        font.setPointSize(points);
+        view.setFont(font);
+        view.resize(view.sizeHint());
+        view.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0) << points;
+        const QRect ascii = view.visualRect(model.index(0, HexModel::kAsciiColumn));
+        EXPECT_LE(ascii.right(), view.viewport()->width()) << points;
+        EXPECT_GE(view.viewport()->height(), 16 * view.rowHeight(0)) << points;
+        EXPECT_GE(ascii.width(), QFontMetrics(font).horizontalAdvance(QStringLiteral("WWWWWWWWWWWWWWWW")))
+            << points;
+    }
 }
 
 }  // namespace

@@ -57,6 +57,8 @@ TEST_F(ImportDialogTest, StandardSourceWithItsRadixAndMode)
     ASSERT_TRUE(dialog.importedProgram());
     EXPECT_EQ(dialog.importedProgram()->startAddress, "2100");
     EXPECT_EQ(dialog.importedProgram()->windowDigit, "2");
+    EXPECT_EQ(find<QLabel>("importSummary")->text(),
+              "2 program lines, assembled from 2100 in the memory window 2000-2FFF.");
 }
 
 TEST_F(ImportDialogTest, ErrorsAreReportedAndKeepOkUnavailable)
