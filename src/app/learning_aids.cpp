@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
@@ -60,6 +61,7 @@ LearningAids::LearningAids(Simulator& sim, CodeList& codeList, QTableView& memor
     connect(toggleBreakpoint_, &QAction::triggered, this, &LearningAids::toggleSelectedLineBreakpoint);
     connect(clearBreakpoints_, &QAction::triggered, this, [this] { sim_.breakpoints.clear(); });
 
+    window.installEventFilter(this);
     sim_.setHistoryEnabled(true);
     codeList_.setBreakpointLookup([this](int line) { return sim_.breakpoints.hasLine(line); });
     connect(&codeList_, &CodeList::gutterClicked, this, [this](int line) { sim_.breakpoints.toggleLine(line); });
@@ -177,6 +179,15 @@ void LearningAids::showMarks()
     memory_.setMarks(row, changes_->changedRows(), breakpointRows());
     if (row > 0) memoryList_.scrollTo(memory_.index(MemoryModel::rowOf(row), 0));
     Q_EMIT marksChanged();
+}
+
+bool LearningAids::eventFilter(QObject* watched, QEvent* event)
+{
+    // A tint mixed from the old palette's base would keep its light or dark
+    // background under the new palette's text colour.
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
+        showHighlights();
+    return QObject::eventFilter(watched, event);
 }
 
 void LearningAids::showHighlights()

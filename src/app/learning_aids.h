@@ -60,6 +60,10 @@ public Q_SLOTS:
     void runToSelectedLine();
     void toggleSelectedLineBreakpoint();
 
+protected:
+    // A change of palette (View > Theme, or the desktop's) tints the fields anew.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showMarks();
     void showHighlights();

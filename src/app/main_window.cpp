@@ -415,6 +415,11 @@ QWidget* SimulatorWindow::buildStatePage()
     QFont statusFont = execStatus_->font();
     statusFont.setBold(true);
     execStatus_->setFont(statusFont);
+    // The longest status and log line stay whole when panels beside the pages take room.
+    execStatus_->setMinimumWidth(QFontMetrics(statusFont).horizontalAdvance(QStringLiteral("Instruction Limit Reached")) +
+                                 2 * digit);
+    list3_->setMinimumWidth(QFontMetrics(monospace()).horizontalAdvance(QStringLiteral("Start Program: Normal CPU/SET3")) +
+                            2 * digit + list3_->verticalScrollBar()->sizeHint().width());
     auto* executionLayout = new QVBoxLayout(execution);
     executionLayout->addWidget(new QLabel(QStringLiteral("Program Log:")));
     executionLayout->addWidget(list3_, 1);

@@ -47,6 +47,13 @@ void SimulatorWindow::buildPanels()
     tabifyDockWidget(docks_[0], docks_[1]);
     tabifyDockWidget(docks_[1], docks_[2]);
     docks_[1]->raise();
+    // A hex row is wider than the listing; the dock area widens for it, as far as the pages
+    // beside it allow, rather than hiding the first columns behind a scroll bar.
+    connect(docks_[2], &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        const int wanted = hexView_->sizeHint().width();
+        if (visible && !docks_[2]->isFloating() && hexView_->width() < wanted)
+            resizeDocks({docks_[2]}, {wanted + docks_[2]->width() - hexView_->width()}, Qt::Horizontal);
+    });
     // The ports and interrupts matter in Full 8085 mode; the panel comes forward when it is chosen.
     sim_->machine.options.Full8085.changed.connect([this] {
         if (sim_->machine.options.Full8085.get() == 1) docks_[0]->raise();

@@ -368,7 +368,8 @@ void Importer::readLines()
             while (cursor.Next(line)) {
                 if (!Trim(line).empty()) ++ignored;
             }
-            if (ignored > 0)
+            if (ignored == 1) note(statements_.back(), "the line after END is ignored");
+            if (ignored > 1)
                 note(statements_.back(), "the " + std::to_string(ignored) + " lines after END are ignored");
             break;
         }

@@ -161,6 +161,26 @@ TEST_F(AidsTest, DarkPaletteKeepsMarksAndStatusReadable)
     ApplyTheme(Theme::System);
 }
 
+TEST_F(AidsTest, AHighlightTakesTheNewThemesColours)
+{
+    // The run changed A; switching the theme while the tint shows must not leave the old
+    // palette's background under the new palette's text.
+    ApplyTheme(Theme::Light);
+    typeProgram({"MVI A,05"});
+    press(11);
+    ASSERT_TRUE(changed("RegisterA"));
+    for (Theme theme : {Theme::Dark, Theme::Light}) {
+        ApplyTheme(theme);
+        QCoreApplication::processEvents();
+        const QPalette shown = edit("RegisterA")->palette();
+        EXPECT_EQ(shown.color(QPalette::Base), changedBackground(QApplication::palette())) << ThemeName(theme).toStdString();
+        EXPECT_GE(contrast(shown.color(QPalette::Base), shown.color(QPalette::Text)), 4.5);
+        // An unchanged field has the plain base of the theme.
+        EXPECT_EQ(edit("RegisterB")->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    }
+    ApplyTheme(Theme::System);
+}
+
 TEST_F(AidsTest, EveryControlHasANameForScreenReaders)
 {
     QStringList unnamed;

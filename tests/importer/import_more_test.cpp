@@ -105,6 +105,11 @@ TEST(ImportNotes, WhatASuccessfulImportTellsTheLearner)
     EXPECT_TRUE(HasFinding(r, 3, Level::Note, "TITLE is skipped"));
     EXPECT_TRUE(HasFinding(r, 4, Level::Warning, "END names 2001"));
 
+    // What follows END is counted, in words that fit the count.
+    EXPECT_TRUE(HasFinding(Import({"  NOP", "  END", "stray"}), 2, Level::Note, "the line after END is ignored"));
+    EXPECT_TRUE(HasFinding(Import({"  NOP", "  END", "a", "", "b"}), 2, Level::Note,
+                           "the 2 lines after END are ignored"));
+
     const auto hex = Import({"  MVI A,FF"}, 16);
     EXPECT_TRUE(HasFinding(hex, 1, Level::Note, "'FF' is read as the hex number FFH"));
 
