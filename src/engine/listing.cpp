@@ -1,5 +1,7 @@
 #include "engine/listing.h"
 
+#include <cstdio>
+
 #include "assembler/program_source.h"
 #include "cpu/cpu8085.h"
 #include "machine/machine.h"
@@ -60,14 +62,29 @@ std::vector<ListingLine> BuildListing(const Machine& m, const ProgramSource& sou
 
 std::vector<std::string> ListingTextLines(const std::vector<ListingLine>& listing, bool withTStates)
 {
+    // Three bytes fill the bytes column; a longer data line goes on under it, three bytes a
+    // row at their own addresses, as printed listings do, so the source column stays straight.
+    constexpr std::size_t kBytesPerRow = 3;
     std::vector<std::string> lines;
     for (const ListingLine& l : listing) {
-        std::string bytes;
-        for (const std::string& b : l.bytes) bytes += (bytes.empty() ? "" : " ") + b;
-        std::string row = padded(l.address.value_or(""), 6) + padded(bytes, 10);
-        if (withTStates) row += padded(l.tStates, 7);
-        row += l.text;
-        lines.push_back(std::move(row));
+        const unsigned long start = l.address ? std::stoul(*l.address, nullptr, 16) : 0;
+        std::size_t k = 0;
+        do {
+            std::string bytes;
+            for (std::size_t i = k; i < l.bytes.size() && i < k + kBytesPerRow; ++i)
+                bytes += (bytes.empty() ? "" : " ") + l.bytes[i];
+            std::string address = l.address.value_or("");
+            if (k > 0) {
+                char text[5];
+                std::snprintf(text, sizeof text, "%04lX", (start + k) & 0xFFFF);
+                address = text;
+            }
+            std::string row = padded(address, 6) + padded(bytes, 10);
+            if (withTStates) row += padded(k == 0 ? l.tStates : std::string(), 7);
+            if (k == 0) row += l.text;
+            lines.push_back(std::move(row));
+            k += kBytesPerRow;
+        } while (k < l.bytes.size());
     }
     return lines;
 }

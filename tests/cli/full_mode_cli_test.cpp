@@ -87,6 +87,13 @@ TEST_F(FullCliTest, ListingAndTheLineAnAssemblyFailedOn)
     EXPECT_EQ(r.out, "0000  06 07     7      MVI B,07\n                       !! NOTE\n0002  05        4      LOOP: DCR B\n"
                      "0003  C2 02 00  7/10   JNZ LOOP\n0006  76        5      HLT\n");
 
+    // Seven data bytes: three a row at their own addresses, the line's text on the first.
+    write("data.asm", "!!DB 01,02,03,04,05,06,07\nHLT\n");
+    r = cli("listing data.asm --full");
+    EXPECT_EQ(r.out, "0000  01 02 03         !!DB 01,02,03,04,05,06,07\n0003  04 05 06\n0006  07\n"
+                     "0007  76        5      HLT\n");
+    EXPECT_EQ(cli("listing data.asm --full --json").json()[0]["bytes"].size(), 7u);
+
     write("bad.asm", "MVI A,05\nMOV A,X\nHLT\n");
     r = cli("run bad.asm");
     EXPECT_EQ(r.exitCode, 1);
