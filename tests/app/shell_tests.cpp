@@ -1,4 +1,3 @@
-#include <QElapsedTimer>
 #include <QTabWidget>
 #include <QTest>
 
@@ -40,13 +39,10 @@ public:
     std::vector<std::string> texts;
 };
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr qint64 kBudgetMs = 8000;  // instrumented builds run several times slower
-#else
-constexpr qint64 kBudgetMs = 2000;
-#endif
 
-TEST(GuiRunSpeed, FourThousandInstructionsWithLiveUpdates)
+// The time this takes is bench/gui's to measure; here the real host's throttled pumping must
+// still end the run at the budget with its one message.
+TEST(GuiRealHost, FourThousandInstructionsWithLiveUpdates)
 {
     QuietQtHost host;
     SimulatorWindow window(host);
@@ -58,15 +54,10 @@ TEST(GuiRunSpeed, FourThousandInstructionsWithLiveUpdates)
     sim.source.EnterCode.setText("LOOP: JMP LOOP");
     sim.source.Command1_Click();
 
-    QElapsedTimer clock;
-    clock.start();
     window.Toolbar1_ButtonClick(11);
-    const qint64 ms = clock.elapsed();
-    ::testing::Test::RecordProperty("run_ms", int(ms));
 
     EXPECT_EQ(sim.machine.ExecStatus.text(), "Memory Error") << "the run went to the instruction limit";
     EXPECT_EQ(host.texts.size(), 1u);
-    EXPECT_LT(ms, kBudgetMs);
 }
 
 }  // namespace
