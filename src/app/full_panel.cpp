@@ -15,13 +15,14 @@
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "app/aid_colours.h"
+#include "app/byte_delegate.h"
 #include "app/field_binding.h"
 #include "engine/simulator.h"
+#include "machine/hex_text.h"
 
 namespace korvanta::app {
 
@@ -37,41 +38,6 @@ QString hex2(int value)
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-int hexDigit(QChar c)
-{
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) return c.unicode() - '0';
-    if (c >= QLatin1Char('A') && c <= QLatin1Char('F')) return c.unicode() - 'A' + 10;
-    return -1;
-}
-
-// The typed value of a port: the register fields' editor, two characters.
-class PortValueDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
-    {
-        auto* edit = new QLineEdit(parent);
-        edit->setObjectName(QStringLiteral("portValueEditor"));
-        edit->setAccessibleName(QStringLiteral("Input port value"));
-        edit->setMaxLength(2);
-        edit->setFont(monospace());
-        edit->setAlignment(Qt::AlignCenter);
-        FieldHooks hooks;
-        hooks.filter = [edit](char typed, bool*) {
-            return CpuFields::KeyFilter(edit->text().toStdString(), typed);
-        };
-        new KeyFilter(edit, hooks);
-        return edit;
-    }
-
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        auto* edit = static_cast<QLineEdit*>(editor);
-        edit->setText(index.data(Qt::EditRole).toString());
-        edit->selectAll();
-    }
-};
 
 constexpr const char* kLineNames[5] = {"TRAP", "RST 7.5", "RST 6.5", "RST 5.5", "INTR"};
 constexpr cpu::Interrupt kLines[5] = {cpu::Interrupt::Trap, cpu::Interrupt::Rst75, cpu::Interrupt::Rst65,
@@ -166,8 +132,9 @@ bool InputPortModel::setData(const QModelIndex& index, const QVariant& value, in
     }
     if (text.trimmed().isEmpty()) text = QStringLiteral("00");
     if (text.size() < 2) text.prepend(QLatin1Char('0'));
-    if (text.size() != 2 || hexDigit(text[0]) < 0 || hexDigit(text[1]) < 0) return false;
-    full_.setInputPort(index.row(), std::uint8_t(hexDigit(text[0]) * 16 + hexDigit(text[1])));
+    const long byte = text.size() == 2 ? HexTextValue(text.toStdString()) : -1;
+    if (byte < 0) return false;
+    full_.setInputPort(index.row(), std::uint8_t(byte));
     return true;
 }
 
@@ -479,7 +446,10 @@ QWidget* FullPanel::buildInputGroup()
     inputs_->setObjectName(QStringLiteral("inputPorts"));
     inputs_->setAccessibleName(QStringLiteral("Input ports: type two hexadecimal digits into a value"));
     inputs_->setModel(inputFilter_);
-    inputs_->setItemDelegateForColumn(InputPortModel::ValueColumn, new PortValueDelegate(inputs_));
+    inputs_->setItemDelegateForColumn(InputPortModel::ValueColumn, new ByteDelegate(
+        QStringLiteral("portValueEditor"), QStringLiteral("Input port value"),
+        [](QLineEdit* edit, char typed, bool*) { return CpuFields::KeyFilter(edit->text().toStdString(), typed); },
+        inputs_));
     inputs_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
     inputs_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -7,77 +7,36 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include <algorithm>
 #include <iterator>
 
 #include "app/aid_colours.h"
+#include "app/byte_delegate.h"
 #include "app/field_binding.h"
 #include "engine/simulator.h"
+#include "machine/hex_text.h"
 
 namespace korvanta::app {
 
 namespace {
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // The value of a two-digit HexByte text, or -1 for any other text.
 int byteValue(const std::string& text)
 {
-    if (text.size() != 2) return -1;
-    const int high = hexDigit(text[0]), low = hexDigit(text[1]);
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
+    return text.size() == 2 ? static_cast<int>(HexTextValue(text)) : -1;
 }
 
 int addressValue(const std::string& text)
 {
-    int value = 0;
-    for (char c : text) {
-        const int d = hexDigit(c);
-        if (d < 0) return -1;
-        value = value * 16 + d;
-    }
-    return text.empty() ? -1 : value;
+    return static_cast<int>(HexTextValue(text));
 }
 
 QFont monospace()
 {
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
-
-// The editor of a byte: the dialog's key filter, two characters at most.
-class ByteDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
-    {
-        auto* edit = new QLineEdit(parent);
-        edit->setObjectName(QStringLiteral("hexByteEditor"));
-        edit->setAccessibleName(QStringLiteral("Memory byte"));
-        edit->setMaxLength(2);
-        edit->setFont(monospace());
-        edit->setAlignment(Qt::AlignCenter);
-        FieldHooks hooks;
-        hooks.filter = [](char typed, bool* enter) { return MemoryCommands::DialogKeyFilter(typed, enter); };
-        new KeyFilter(edit, hooks);
-        return edit;
-    }
-
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        auto* edit = static_cast<QLineEdit*>(editor);
-        edit->setText(index.data(Qt::EditRole).toString());
-        edit->selectAll();
-    }
-};
 
 }  // namespace
 
@@ -318,7 +277,9 @@ HexView::HexView(Simulator& sim, QWidget* parent)
     setAccessibleDescription(
         QStringLiteral("Sixteen bytes a row; type two hexadecimal digits to change a byte"));
     setModel(model_);
-    setItemDelegate(new ByteDelegate(this));
+    setItemDelegate(new ByteDelegate(
+        QStringLiteral("hexByteEditor"), QStringLiteral("Memory byte"),
+        [](QLineEdit*, char typed, bool* enter) { return MemoryCommands::DialogKeyFilter(typed, enter); }, this));
     setFont(monospace());
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);

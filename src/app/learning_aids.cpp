@@ -13,6 +13,7 @@
 #include "app/code_list.h"
 #include "app/memory_model.h"
 #include "engine/simulator.h"
+#include "machine/hex_text.h"
 
 namespace korvanta::app {
 
@@ -20,13 +21,7 @@ namespace {
 
 int hexValue(const std::string& text)
 {
-    int value = 0;
-    for (char c : text) {
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (d < 0) return -1;
-        value = value * 16 + d;
-    }
-    return text.empty() ? -1 : value;
+    return static_cast<int>(HexTextValue(text));
 }
 
 QAction* makeAction(QObject* parent, const char* name, const QString& text, const QString& tip, QKeySequence keys)

@@ -21,25 +21,7 @@ void Executor::DoExecute()
 {
     m_.ErrorFlag = kFalse;
     m_.assembly.HaltAssembled = 0;
-    // A Stop given before this run began is no reason to call this run's end a
-    // user halt; from here on StopRequest records a Stop given during the run.
-    m_.run.StopRequest = 0;
-
-    m_.List3.clear();
-    m_.List3.add("Start Program: Normal CPU/SET3");
-    if (m_.run.StepMode == kTrue) m_.List3.add("Step Execution On");
-
-    // A start address that cannot be found is reported and the run goes on from row 1.
-    m_.LocationIndex = 1;
-    m_.memory.DetermineProgramStart();
-
-    m_.ExecStatus.setText("Executing Program...");
-    m_.AppendSystemLog("Executing Program: ");
-    m_.statusColour.set(StatusColour::Yellow);
-
-    m_.host.yield();
-    m_.host.yield();
-    m_.ErrorFlag = kFalse;
+    m_.AnnounceRunStart("Start Program: Normal CPU/SET3");
 
     m_.run.InstructionCount = 0;
     m_.run.executed.set(0);

@@ -172,21 +172,7 @@ void FullExecutor::DoExecute()
 {
     m_.ErrorFlag = kFalse;
     m_.assembly.HaltAssembled = 0;
-    m_.run.StopRequest = 0;
-
-    m_.List3.clear();
-    m_.List3.add(kFullStartLog);
-    if (m_.run.StepMode == kTrue) m_.List3.add("Step Execution On");
-
-    m_.LocationIndex = 1;
-    m_.memory.DetermineProgramStart();
-
-    m_.ExecStatus.setText("Executing Program...");
-    m_.AppendSystemLog("Executing Program: ");
-    m_.statusColour.set(StatusColour::Yellow);
-    m_.host.yield();
-    m_.host.yield();
-    m_.ErrorFlag = kFalse;
+    m_.AnnounceRunStart(kFullStartLog);
     m_.run.executed.set(0);
 
     active_ = true;

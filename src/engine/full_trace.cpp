@@ -3,6 +3,7 @@
 
 #include "cpu/cpu8085.h"
 #include "engine/native_sync.h"
+#include "machine/hex_text.h"
 #include "machine/machine.h"
 
 namespace korvanta {
@@ -11,17 +12,6 @@ namespace {
 
 constexpr const char* kRegisterNames[] = {"A", "B", "C", "D", "E", "H", "L"};
 
-int hexValue(const std::string& text)
-{
-    if (text.size() != 2 && text.size() != 4) return -1;
-    int value = 0;
-    for (char c : text) {
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (d < 0) return -1;
-        value = value * 16 + d;
-    }
-    return value;
-}
 
 }  // namespace
 
@@ -57,7 +47,7 @@ void ClassicTrace::afterInstruction()
     entry.address = m_.window.hasRow(row_) ? m_.window.address(row_) : std::string();
     // The bytes as the classic instruction has them: IN and OUT carry a port of two bytes.
     const std::string first = m_.window.hasRow(row_) ? m_.window.data(row_) : std::string();
-    const int opcode = hexValue(first);
+    const int opcode = HexByteOrAddressValue(first);
     int length = opcode >= 0 ? cpu::Opcodes()[static_cast<std::size_t>(opcode)].length : 1;
     if (opcode == 0xDB || opcode == 0xD3) length = 3;
     int operand[2] = {0, 0};
@@ -65,7 +55,7 @@ void ClassicTrace::afterInstruction()
         const int row = row_ + k;
         const std::string byte = m_.window.hasRow(row) ? m_.window.data(row) : std::string();
         entry.bytes.push_back(byte);
-        if (k > 0) operand[k - 1] = std::max(0, hexValue(byte));
+        if (k > 0) operand[k - 1] = std::max(0, HexByteOrAddressValue(byte));
     }
     if (opcode < 0) {
         entry.text = "DB " + first;

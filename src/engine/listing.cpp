@@ -4,6 +4,7 @@
 
 #include "assembler/program_source.h"
 #include "cpu/cpu8085.h"
+#include "machine/hex_text.h"
 #include "machine/machine.h"
 
 namespace korvanta {
@@ -12,14 +13,7 @@ namespace {
 
 int hexByte(const std::string& text)
 {
-    if (text.size() != 2) return -1;
-    int value = 0;
-    for (char c : text) {
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (d < 0) return -1;
-        value = value * 16 + d;
-    }
-    return value;
+    return text.size() == 2 ? static_cast<int>(HexTextValue(text)) : -1;
 }
 
 std::string padded(std::string text, std::size_t width)

@@ -1,6 +1,7 @@
 #include "engine/native_sync.h"
 
 #include "cpu/cpu8085.h"
+#include "machine/hex_text.h"
 #include "machine/machine.h"
 
 namespace korvanta {
@@ -9,24 +10,11 @@ namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The value of exactly `digits` upper-case hex digits, or -1.
 int hexValue(const std::string& text, std::size_t digits)
 {
-    if (text.size() != digits) return -1;
-    int value = 0;
-    for (char c : text) {
-        int d = hexDigit(c);
-        if (d < 0) return -1;
-        value = value * 16 + d;
-    }
-    return value;
+    return text.size() == digits ? static_cast<int>(HexTextValue(text)) : -1;
 }
 
 std::string notAByte(const std::string& what, const std::string& text, const char* kind)
@@ -86,10 +74,10 @@ std::optional<std::string> NativeSync::load(cpu::Cpu8085& cpu)
     if (sp < 0) return notAByte("The stack pointer", c.SP.text(), "an address of four hexadecimal digits");
     cpu.regs.sp = static_cast<std::uint16_t>(sp);
 
-    int base = hexDigit(m_.window.windowDigit.get().empty() ? '0' : m_.window.windowDigit.get()[0]);
+    int base = HexDigitValue(m_.window.windowDigit.get().empty() ? '0' : m_.window.windowDigit.get()[0]);
     // After a range change answered No the rows keep their old addresses:
     // the rows themselves say which block memory is.
-    if (m_.window.hasRow(1)) base = hexDigit(m_.window.address(1)[0]);
+    if (m_.window.hasRow(1)) base = HexDigitValue(m_.window.address(1)[0]);
     cpu.windowBase = static_cast<std::uint16_t>((base < 0 ? 0 : base) << 12);
     for (int row = 1; row <= cpu::kWindowBytes; ++row) {
         int value = m_.window.hasRow(row) ? hexValue(m_.window.data(row), 2) : 0;

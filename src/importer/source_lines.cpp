@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "machine/hex_text.h"
+
 namespace korvanta::importer {
 
 namespace {
@@ -57,19 +59,7 @@ std::string Hex(std::uint32_t value, int digits)
 
 int HexValue(std::string_view digits)
 {
-    if (digits.size() != 2 && digits.size() != 4) return -1;
-    int v = 0;
-    for (char c : digits) {
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return -1;
-        v = v * 16 + d;
-    }
-    return v;
+    return HexByteOrAddressValue(digits);
 }
 
 std::string PrintableText(std::string_view text)

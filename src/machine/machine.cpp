@@ -27,6 +27,29 @@ void Machine::SetStatus(std::string_view text, StatusColour colour)
     statusColour.set(colour);
 }
 
+void Machine::AnnounceRunStart(std::string_view startLog)
+{
+    // A Stop given before this run began is no reason to call this run's end a
+    // user halt; from here on StopRequest records a Stop given during the run.
+    run.StopRequest = 0;
+
+    List3.clear();
+    List3.add(std::string(startLog));
+    if (run.StepMode == kTrue) List3.add("Step Execution On");
+
+    // A start address that cannot be found is reported and the run goes on from row 1.
+    LocationIndex = 1;
+    memory.DetermineProgramStart();
+
+    ExecStatus.setText("Executing Program...");
+    AppendSystemLog("Executing Program: ");
+    statusColour.set(StatusColour::Yellow);
+
+    host.yield();
+    host.yield();
+    ErrorFlag = kFalse;
+}
+
 MsgAnswer Machine::Message(std::string text, MsgIcon icon)
 {
     return host.messageBox({std::move(text), kAppTitle, icon, MsgButtons::Ok, MsgAnswer::Ok});

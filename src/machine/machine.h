@@ -128,6 +128,10 @@ public:
     // Appends prefix, the date and time and CR LF to the system log.
     void AppendSystemLog(std::string_view prefix);
     void SetStatus(std::string_view text, StatusColour colour);
+    // What every run shows as it begins, in either mode: the program log
+    // opened with startLog, the start row found, the yellow status and the
+    // system log's line, with two passes of the event loop to show them.
+    void AnnounceRunStart(std::string_view startLog);
 
     // A message box titled with the application's name.
     MsgAnswer Message(std::string text, MsgIcon icon = MsgIcon::Critical);

@@ -1,22 +1,15 @@
 #include "machine/memory_window.h"
 
-namespace korvanta {
+#include "machine/hex_text.h"
 
-namespace {
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;  // lower case never matches a key: keys are upper case
-}
-}  // namespace
+namespace korvanta {
 
 int MemoryWindow::rowOfAddress(std::string_view address) const
 {
     if (address.size() != 4 || rows_.empty()) return 0;
     int offset = 0;
     for (std::size_t i = 1; i < 4; ++i) {
-        int v = hexValue(address[i]);
+        int v = HexDigitValue(address[i]);  // lower case never matches: keys are upper case
         if (v < 0) return 0;
         offset = offset * 16 + v;
     }

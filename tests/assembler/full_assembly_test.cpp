@@ -59,7 +59,9 @@ TEST_F(FullAssemblyTest, FormsAndTheirBytesInBothModes)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Assemble(c.program, c.full), c.message);
-        if (c.message.empty()) EXPECT_EQ(Mem("0000", c.bytes), c.bytes);
+        if (c.message.empty()) {
+            EXPECT_EQ(Mem("0000", c.bytes), c.bytes);
+        }
     }
 }
 
