@@ -3,6 +3,9 @@
 // mark the program as assembled.
 
 #include <QAction>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
 #include <QHeaderView>
 #include <QStatusBar>
 
@@ -178,6 +181,37 @@ TEST_F(AidsTest, AHighlightTakesTheNewThemesColours)
         // An unchanged field has the plain base of the theme.
         EXPECT_EQ(edit("RegisterB")->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
     }
+    ApplyTheme(Theme::System);
+}
+
+TEST_F(AidsTest, ADarkScreenshotShowsTheTintAndTheDarkWindow)
+{
+    typeProgram({"MVI A,05"});
+    press(11);
+    ApplyTheme(Theme::Dark);
+    QCoreApplication::processEvents();
+    const QPalette dark = QApplication::palette();
+
+    // What the window looks like to a learner: mostly dark, the changed field tinted.
+    const QImage picture = window->grab().toImage();
+    const QString shot = QDir::temp().filePath(QStringLiteral("korvanta-dark-window.png"));
+    EXPECT_TRUE(picture.save(shot)) << shot.toStdString();
+    double lightness = 0;
+    int samples = 0;
+    for (int y = 0; y < picture.height(); y += 16)
+        for (int x = 0; x < picture.width(); x += 16, ++samples) lightness += picture.pixelColor(x, y).lightnessF();
+    EXPECT_LT(lightness / samples, 0.4);
+
+    QLineEdit* a = edit("RegisterA");
+    const QImage field = a->grab().toImage();
+    // Inside the frame, left of the centred text.
+    const QColor inside = field.pixelColor(4, field.height() / 2);
+    const QColor tint = changedBackground(dark);
+    EXPECT_LE(std::abs(inside.red() - tint.red()) + std::abs(inside.green() - tint.green()) +
+                  std::abs(inside.blue() - tint.blue()),
+              12)
+        << inside.name().toStdString() << " against " << tint.name().toStdString();
+    EXPECT_GE(contrast(inside, dark.color(QPalette::Text)), 4.5);
     ApplyTheme(Theme::System);
 }
 
