@@ -64,6 +64,10 @@ ProjectExtension Documents::currentExtension() const
     e.bdos = m_.full.bdos.get();
     if (e.full) {
         e.window = m_.window.windowDigit.get();
+        // The classic record set has no start address: a program assembled at
+        // 2000 in window 2 would open to start at 0000, outside its window.
+        const std::string& start = m_.Text1.text();
+        if (start.size() == 4 && start.find_first_not_of("0123456789ABCDEF") == std::string::npos) e.start = start;
         for (int port = 0; port < 256; ++port) {
             const int value = m_.full.inputPorts()[static_cast<std::size_t>(port)];
             if (value != 0) e.inputPorts.emplace_back(port, value);
@@ -239,6 +243,7 @@ void Documents::loadProject(const std::string& fileName)
         m_.window.windowDigit.set(extension->window);
         m_.memory.SetupTheMemoryWindow(extension->window);
     }
+    if (extension && !extension->start.empty()) m_.Text1.setText(extension->start);
 
     // A file may end right after the program; all it holds has been read then.
     if (!withMemory) return;

@@ -53,6 +53,7 @@ std::vector<std::string> ExtensionRecords(const ProjectExtension& e, std::uint32
     if (e.full) records.push_back("FULL 1");
     if (e.budget != kDefaultInstructionBudget) records.push_back("BUDGET " + std::to_string(e.budget));
     if (!e.window.empty()) records.push_back("WINDOW " + e.window);
+    if (!e.start.empty()) records.push_back("START " + e.start);
     if (e.bdos) records.push_back("BDOS 1");
     for (int line : e.breakLines) records.push_back("BREAKLINE " + std::to_string(line));
     for (std::uint16_t address : e.breakAddresses) records.push_back("BREAKADDR " + hex(address, 4));
@@ -80,6 +81,8 @@ std::optional<ProjectExtension> ReadExtension(RecordReader& reader, int n, std::
             else if (key == "BUDGET" && parseNumber(value, 10, number) && number >= 1 && number <= kMaxInstructionBudget)
                 e.budget = number;
             else if (key == "WINDOW" && value.size() == 1 && parseNumber(value, 16, number)) e.window = value;
+            else if (key == "START" && value.size() == 4 && value.find_first_not_of("0123456789ABCDEF") == std::string::npos)
+                e.start = value;
             else if (key == "BREAKLINE" && parseNumber(value, 10, number) && number >= 0) e.breakLines.push_back(number);
             else if (key == "BREAKADDR" && value.size() == 4 && parseNumber(value, 16, number))
                 e.breakAddresses.push_back(static_cast<std::uint16_t>(number));

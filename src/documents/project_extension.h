@@ -28,6 +28,7 @@ struct ProjectExtension {
     bool full = false;
     int budget = kDefaultInstructionBudget;
     std::string window;  // the memory window's digit; written for Full 8085 projects
+    std::string start;   // the start address, four digits; written for Full 8085 projects
     bool bdos = false;
     std::vector<int> breakLines;
     std::vector<std::uint16_t> breakAddresses;

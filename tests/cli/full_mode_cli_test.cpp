@@ -121,6 +121,14 @@ TEST_F(FullCliTest, ImportRunAndExportStandardSources)
     r = cli("run text.QSM --json");
     expectReport(r.json(), {{"/registers/A", "46"}, {"/startAddress", "0200"}});
 
+    // In window 2 the saved project must also know where to start: 0000 is not in 2000-2FFF.
+    write("high.asm", "    ORG 2000H\n    MVI A,7\n    STA 2010H\n    HLT\n");
+    ASSERT_EQ(cli("import high.asm -o high.QSM").exitCode, 0);
+    r = cli("run high.QSM --json");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    expectReport(r.json(), {{"/status", "Program Finished"}, {"/startAddress", "2000"}, {"/window", "2"},
+                            {"/memory/2010", "07"}});
+
     // Out again and back in: the same bytes at the same addresses.
     ASSERT_EQ(cli("export-asm text.QSM -o back.asm").exitCode, 0);
     r = cli("run back.asm --import --json");

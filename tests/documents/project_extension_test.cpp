@@ -140,12 +140,17 @@ TEST_F(ProjectExtensionTest, TheWindowOfAFullProjectComesBackBeforeItsMemory)
     m.memory.SetupTheMemoryWindow("2");
     m.options.Full8085.set(1);
     m.memory.EnterintoMEMory(1, "3E");
+    m.Text1.setText("2000");
     const std::string file = path("TWO.QSM");
     ASSERT_TRUE(docsWithBreaks.SaveProjectTo(file, true));
 
     m.window.windowDigit.set("0");
     m.memory.SetupTheMemoryWindow("0");
+    m.Text1.setText("0000");
     ASSERT_TRUE(docsWithBreaks.OpenProjectFrom(file));
+    // The classic records hold no start address; without it the program would
+    // start at 0000, outside window 2.
+    EXPECT_EQ(m.Text1.text(), "2000");
     EXPECT_EQ(m.window.windowDigit.get(), "2");
     EXPECT_EQ(m.window.address(1), "2000");
     EXPECT_EQ(m.window.data(1), "3E");
@@ -186,6 +191,7 @@ TEST_F(ProjectExtensionTest, ExtensionRecordsReadBackAsWritten)
     e.full = true;
     e.budget = 99;
     e.window = "C";
+    e.start = "C100";
     e.bdos = true;
     e.breakLines = {0, 17};
     e.breakAddresses = {0xC000, 0xCFFF};
@@ -193,7 +199,7 @@ TEST_F(ProjectExtensionTest, ExtensionRecordsReadBackAsWritten)
     EXPECT_TRUE(e.needed());
     EXPECT_FALSE(ProjectExtension{}.needed());
     const std::vector<std::string> records = ExtensionRecords(e, 0x12345678);
-    EXPECT_EQ(records, (Lines{"###EXT###", "SUM 12345678", "FULL 1", "BUDGET 99", "WINDOW C", "BDOS 1",
+    EXPECT_EQ(records, (Lines{"###EXT###", "SUM 12345678", "FULL 1", "BUDGET 99", "WINDOW C", "START C100", "BDOS 1",
                               "BREAKLINE 0", "BREAKLINE 17", "BREAKADDR C000", "BREAKADDR CFFF", "PORT 00 01",
                               "PORT FF 80", "###EXTEND###"}));
     // Unknown keys, as a later version may write them, are passed over.
