@@ -209,6 +209,18 @@ TEST_F(ProjectExtensionTest, ExtensionRecordsReadBackAsWritten)
     RecordReader reader(path("E.QSM"));
     EXPECT_EQ(ReadExtension(reader, 1, 0x12345678), e);
     EXPECT_EQ(ReadExtension(reader, 1, 0x12345679), std::nullopt);
+
+    // A start address that is not four upper-case hex digits is passed over, not typed into the field.
+    for (const char* bad : {"START 2a00", "START 20G0", "START 200", "START 20000"}) {
+        Lines damaged = records;
+        damaged[5] = bad;
+        write("S.QSM", Texts(damaged));
+        RecordReader damagedReader(path("S.QSM"));
+        const auto read = ReadExtension(damagedReader, 1, 0x12345678);
+        ASSERT_TRUE(read.has_value()) << bad;
+        EXPECT_EQ(read->start, "") << bad;
+        EXPECT_EQ(read->window, "C") << bad;
+    }
 }
 
 }  // namespace
